@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tavi needs, with apt-get, only where it
+# is missing. Safe to run again.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libopenimageio-dev
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all build dependencies present"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite: once as shipped, and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+echo "== build and test"
+BUILD_DIR=build scripts/build.sh
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+echo "== build and test under ASan and UBSan"
+BUILD_DIR=build-sanitize scripts/build.sh -DTAVI_SANITIZE=ON
+ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
+UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"

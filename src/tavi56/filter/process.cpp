@@ -1,0 +1,150 @@
+#include "filter/process.h"
+
+#include <cstddef>
+#include <cstring>
+#include <initializer_list>
+
+#include "engine/engine.h"
+#include "filter/buffers.h"
+#include "filter/pixel_access.h"
+
+namespace {
+
+using Row = const std::uint8_t *;
+
+void releaseRowTables(FilterInstance *inst) {
+    for (Row **table : {&inst->rowR, &inst->rowG, &inst->rowB, &inst->rowA}) {
+        releaseBuffer(*table);
+        *table = nullptr;
+    }
+}
+
+bool obtainRowTables(FilterInstance *inst, int height) {
+    const auto rows = static_cast<std::size_t>(height);
+    inst->rowR = static_cast<Row *>(obtainBuffer(rows, sizeof(Row)));
+    inst->rowG = static_cast<Row *>(obtainBuffer(rows, sizeof(Row)));
+    inst->rowB = static_cast<Row *>(obtainBuffer(rows, sizeof(Row)));
+    inst->rowA = static_cast<Row *>(obtainBuffer(rows, sizeof(Row)));
+    return inst->rowR && inst->rowG && inst->rowB && inst->rowA;
+}
+
+bool obtainFramePlanes(FilterInstance *inst, int width, int height) {
+    // The product is formed in size_t: a frame too large for memory fails
+    // here instead of wrapping to a short buffer.
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (pixels / static_cast<std::size_t>(width) != static_cast<std::size_t>(height)) return false;
+    inst->bufR = static_cast<std::uint8_t *>(obtainBuffer(pixels, 1));
+    inst->bufG = static_cast<std::uint8_t *>(obtainBuffer(pixels, 1));
+    inst->bufB = static_cast<std::uint8_t *>(obtainBuffer(pixels, 1));
+    inst->bufA = static_cast<std::uint8_t *>(obtainBuffer(pixels, 1));
+    return inst->bufR && inst->bufG && inst->bufB && inst->bufA;
+}
+
+// Fetches row y of the four channels in the order red, green, blue, alpha.
+// False when the host has no row to give.
+bool fetchRows(const FrameAccess *frame, int y, Row rows[4]) {
+    bool complete = true;
+    for (int c = 0; c < 4; ++c) {
+        rows[c] = frame->getRow(CHANNEL_RED + c, y);
+        if (rows[c] == nullptr) complete = false;
+    }
+    return complete;
+}
+
+void copyRow(FilterInstance *inst, int y, const Row rows[4]) {
+    const std::size_t width = static_cast<std::size_t>(inst->width);
+    const std::size_t at = static_cast<std::size_t>(y) * width;
+    std::uint8_t *planes[4] = {inst->bufR, inst->bufG, inst->bufB, inst->bufA};
+    for (int c = 0; c < 4; ++c) std::memcpy(planes[c] + at, rows[c], width);
+}
+
+void writeBack(FilterInstance *inst, const FrameAccess *frame) {
+    PixelQuad quad{};
+    for (int y = 0; y < frame->height; ++y) {
+        for (int x = 0; x < frame->width; ++x) {
+            inst->readDst(inst, x, y, &quad);
+            writeF(frame, inst, x, y, &quad);
+            inst->readDstA(inst, x, y, &quad);
+            writeF_a(frame, inst, x, y, &quad);
+        }
+    }
+}
+
+}  // namespace
+
+void TaviProcess(FilterInstance *inst, const FrameAccess *frame) {
+    bindFullFrame(inst);
+    inst->curStrength = inst->strength;
+    inst->curThreshold = inst->threshold;
+    inst->curMode = inst->target + 1;
+
+    const int width = frame->width;
+    const int height = frame->height;
+    // A negative size is no frame at all; an empty one has nothing to
+    // capture or write, and the previous frame stays for the preview.
+    if (width < 0 || height < 0) {
+        inst->frameFailed = 1;
+        return;
+    }
+    if (width == 0 || height == 0) return;
+
+    if (!obtainRowTables(inst, height)) {
+        inst->frameFailed = 1;
+        releaseRowTables(inst);
+        return;
+    }
+
+    releaseFramePlanes(inst);
+    if (!obtainFramePlanes(inst, width, height)) {
+        inst->frameFailed = 1;
+        releaseFramePlanes(inst);
+        releaseRowTables(inst);
+        return;
+    }
+
+    const int previousWidth = inst->width;
+    const int previousHeight = inst->height;
+    inst->frameFailed = 0;
+    inst->width = width;
+    inst->height = height;
+
+    for (int y = 0; y < height; ++y) {
+        Row rows[4];
+        if (!fetchRows(frame, y, rows)) {
+            // A host that cannot deliver its rows gets no output, as with
+            // any other frame that could not be captured.
+            inst->frameFailed = 1;
+            inst->width = previousWidth;
+            inst->height = previousHeight;
+            releaseFramePlanes(inst);
+            releaseRowTables(inst);
+            return;
+        }
+        inst->rowR[y] = rows[0];
+        inst->rowG[y] = rows[1];
+        inst->rowB[y] = rows[2];
+        inst->rowA[y] = rows[3];
+        copyRow(inst, y, rows);
+    }
+    inst->haveFrame = 1;
+
+    if (inst->enabled == 1) smooth(frame, inst, 1);
+
+    writeBack(inst, frame);
+
+    // The rows are the frame's input, untouched by the put calls: capturing
+    // them again leaves the unfiltered frame for the preview.
+    for (int y = 0; y < height; ++y) {
+        Row rows[4];
+        if (!fetchRows(frame, y, rows)) {
+            // The rows of the first capture are still valid; use them.
+            rows[0] = inst->rowR[y];
+            rows[1] = inst->rowG[y];
+            rows[2] = inst->rowB[y];
+            rows[3] = inst->rowA[y];
+        }
+        copyRow(inst, y, rows);
+    }
+
+    releaseRowTables(inst);
+}

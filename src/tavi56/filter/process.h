@@ -1,0 +1,10 @@
+// The per-frame driver the host calls for every rendered frame.
+#pragma once
+
+#include "filter/instance.h"
+
+// Captures the frame into the frame planes, runs the engine over it when the
+// filter is enabled, writes every pixel to the host's output, and leaves the
+// unfiltered frame in the planes for the preview. A frame whose buffers
+// cannot be had sets frameFailed and writes nothing.
+void TaviProcess(FilterInstance *inst, const FrameAccess *frame);
