@@ -1,0 +1,5 @@
+#include "slib1/startup.h"
+
+#include <cstdint>
+
+extern "C" void *Startup(void) { return reinterpret_cast<void *>(std::uintptr_t{4}); }

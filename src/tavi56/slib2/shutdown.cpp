@@ -1,0 +1,3 @@
+#include "slib2/shutdown.h"
+
+extern "C" void Shutdown(void * /*startupValue*/) {}
