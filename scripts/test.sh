@@ -14,3 +14,6 @@ BUILD_DIR=build-sanitize scripts/build.sh -DTAVI_SANITIZE=ON
 ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+
+echo "== the module as a 32-bit Windows DLL, run under Wine"
+NATIVE_BUILD_DIR=build scripts/test-windows.sh

@@ -16,6 +16,9 @@ public:
 
     // The address of an exported name, or null.
     void *symbol(const char *name) const;
+    // The address of the export with this ordinal, or null. Only Windows
+    // DLLs number their exports; elsewhere this is always null.
+    void *symbolByOrdinal(int ordinal) const;
 
 private:
     void *handle_ = nullptr;

@@ -22,4 +22,7 @@ DynamicLibrary::~DynamicLibrary() {
 
 void *DynamicLibrary::symbol(const char *name) const { return dlsym(handle_, name); }
 
+// ELF exports carry names only.
+void *DynamicLibrary::symbolByOrdinal(int /*ordinal*/) const { return nullptr; }
+
 }  // namespace tavi::host

@@ -1,5 +1,234 @@
+// The staircase scan: four directional passes over a rectangle, each line
+// followed by a small state machine that hands every stair step it finds
+// to the pass's blend routine. It reads only the source slots; the blends
+// write the working image, so every decision rests on the unblended image.
+#include "engine/scan.h"
+
+#include <cstdint>
+
+#include "engine/edge_tests.h"
 #include "engine/engine.h"
 
-// The staircase scan arrives with the blending routines; until then a
-// processed frame is written back unchanged.
-int smooth(const FrameAccess * /*frame*/, FilterInstance * /*inst*/, int /*full*/) { return 0; }
+const BlendRoutines kSpanBlends{
+    {smooth1, smooth2, smooth3, smooth4},
+    {smooth1_a, smooth2_a, smooth3_a, smooth4_a},
+};
+
+namespace {
+
+// The across/next test of the slope rule ignores the threshold.
+constexpr int kNearlyAlikeLimit = 95;
+
+struct Offset {
+    int dx;
+    int dy;
+};
+
+struct Point {
+    int x;
+    int y;
+    Point operator+(Offset o) const { return {x + o.dx, y + o.dy}; }
+};
+
+// One directional pass. The diagonal pixel is always the next pixel moved
+// one line away from the across side.
+struct Pass {
+    bool linesAreRows;      // lines are rows and positions x; otherwise columns and y
+    int lineDirection;      // +1: lines ascend; -1: they descend
+    int positionDirection;  // +1: positions ascend; -1: they descend
+    Offset across;
+    Offset next;
+    Offset diagonal;
+    bool falling;  // the slope rule: falling wants negative slopes, rising positive
+
+    Point pixel(int position, int line) const {
+        return linesAreRows ? Point{position, line} : Point{line, position};
+    }
+};
+
+// Passes 1 and 2 follow edges between a row and the row below it, from
+// either end; passes 3 and 4 edges between a column and its neighbour to
+// the right (3) or left (4), columns taken from either end.
+constexpr Pass kPasses[4] = {
+    {.linesAreRows = true, .lineDirection = +1, .positionDirection = +1,
+     .across = {0, +1}, .next = {+1, 0}, .diagonal = {+1, -1}, .falling = true},
+    {.linesAreRows = true, .lineDirection = +1, .positionDirection = -1,
+     .across = {0, +1}, .next = {-1, 0}, .diagonal = {-1, -1}, .falling = false},
+    {.linesAreRows = false, .lineDirection = +1, .positionDirection = +1,
+     .across = {+1, 0}, .next = {0, +1}, .diagonal = {-1, +1}, .falling = true},
+    {.linesAreRows = false, .lineDirection = -1, .positionDirection = +1,
+     .across = {-1, 0}, .next = {0, +1}, .diagonal = {+1, +1}, .falling = false},
+};
+
+// Inclusive bounds walked in one direction.
+struct Walk {
+    int first;
+    int last;
+    int step;
+
+    bool covers(int at) const { return step > 0 ? at <= last : at >= last; }
+};
+
+// The interior of the scanned rectangle.
+struct Interior {
+    int xFirst;
+    int xLast;
+    int yFirst;
+    int yLast;
+
+    bool empty() const { return xLast < xFirst || yLast < yFirst; }
+};
+
+Walk walkOf(int low, int high, int direction) {
+    return direction > 0 ? Walk{low, high, +1} : Walk{high, low, -1};
+}
+
+// The channels one group of passes works on.
+struct ChannelGroup {
+    PixelReader read;
+    int (*differ)(const PixelQuad &, const PixelQuad &, int);
+    int (*slope)(FilterInstance *, int, int);
+    const BlendRoutine *blends;
+};
+
+struct GroupScan {
+    const FrameAccess *frame;
+    FilterInstance *inst;
+    ChannelGroup group;
+    int limit;
+
+    bool differ(const PixelQuad &p, const PixelQuad &q) const { return group.differ(p, q, limit) == 1; }
+    bool nearlyAlike(const PixelQuad &p, const PixelQuad &q) const {
+        return group.differ(p, q, kNearlyAlikeLimit) == 0;
+    }
+    int slopeAt(Point at) const { return group.slope(inst, at.x, at.y); }
+    PixelQuad read(Point at) const {
+        PixelQuad quad;
+        group.read(inst, at.x, at.y, &quad);
+        return quad;
+    }
+};
+
+// Whether a step lies at the current position: the slope, taken with the
+// pass's sign, at least as strong as at the run's previous position and as
+// at the next position, or, failing the latter, the across and next pixels
+// nearly alike. The slope at the next position is taken only when needed.
+bool slopeRuleHolds(const GroupScan &scan, const Pass &pass, int s, int prevSlope, Point nextAt,
+                    const PixelQuad &across, const PixelQuad &next) {
+    if (pass.falling) {
+        if (!(s < 0 && s <= prevSlope)) return false;
+        return s <= scan.slopeAt(nextAt) || scan.nearlyAlike(across, next);
+    }
+    if (!(s > 0 && s >= prevSlope)) return false;
+    return s >= scan.slopeAt(nextAt) || scan.nearlyAlike(across, next);
+}
+
+enum class LineState { idle, inRun, stepFound };
+
+// Follows the edges along one line and blends each step found. After a
+// blend the walk resumes just after the step, so a new run can begin
+// between the step and the position that closed it.
+void scanLine(const GroupScan &scan, const Pass &pass, BlendRoutine blend, int line, Walk positions) {
+    LineState state = LineState::idle;
+    int runStart = 0;
+    int stepAt = 0;
+    int prevSlope = 0;
+
+    for (int position = positions.first; positions.covers(position); position += positions.step) {
+        const Point at = pass.pixel(position, line);
+        const Point nextAt = at + pass.next;
+        const PixelQuad current = scan.read(at);
+        const PixelQuad across = scan.read(at + pass.across);
+        const PixelQuad next = scan.read(nextAt);
+        const PixelQuad diagonal = scan.read(at + pass.diagonal);
+        const bool lastPosition = position == positions.last;
+
+        const bool edge = scan.differ(current, across);
+        if (state == LineState::idle && edge) {
+            state = LineState::inRun;
+            runStart = position;
+            prevSlope = 0;
+        }
+        if (state == LineState::inRun && !edge) state = LineState::idle;  // dropped unblended
+
+        // An open step closes where the line has stepped over: from the
+        // position after the one that accepted it.
+        if (state == LineState::stepFound && !scan.differ(current, diagonal)) {
+            blend(scan.frame, scan.inst, runStart, stepAt, position, line);
+            position = stepAt;
+            state = LineState::idle;
+        }
+
+        if (state == LineState::inRun) {
+            const int s = scan.slopeAt(at);
+            if (scan.differ(current, next) && slopeRuleHolds(scan, pass, s, prevSlope, nextAt, across, next)) {
+                state = LineState::stepFound;
+                stepAt = position;
+            }
+            prevSlope = s;
+            // A run still open at the end of its line steps there.
+            if (lastPosition) {
+                state = LineState::stepFound;
+                stepAt = position;
+            }
+        }
+
+        if (state == LineState::stepFound && (!scan.differ(next, diagonal) || lastPosition)) {
+            blend(scan.frame, scan.inst, runStart, stepAt, position, line);
+            position = stepAt;
+            state = LineState::idle;
+        }
+    }
+}
+
+// Passes 1 to 4 over the interior, each finishing all its lines before the
+// next begins: later passes blend what earlier ones left.
+void scanGroup(const GroupScan &scan, const Interior &interior) {
+    for (int p = 0; p < 4; ++p) {
+        const Pass &pass = kPasses[p];
+        const Walk lines = pass.linesAreRows ? walkOf(interior.yFirst, interior.yLast, pass.lineDirection)
+                                             : walkOf(interior.xFirst, interior.xLast, pass.lineDirection);
+        const Walk positions = pass.linesAreRows
+                                   ? walkOf(interior.xFirst, interior.xLast, pass.positionDirection)
+                                   : walkOf(interior.yFirst, interior.yLast, pass.positionDirection);
+        for (int line = lines.first; lines.covers(line); line += lines.step)
+            scanLine(scan, pass, scan.group.blends[p], line, positions);
+    }
+}
+
+// 256 - curThreshold. Any limit below 0 makes every pair differ and any
+// above 255 none, so clamping to -1..256 changes no decision and keeps a
+// stored threshold near the 32-bit minimum from overflowing.
+int edgeLimit(int curThreshold) {
+    const std::int64_t limit = 256 - std::int64_t{curThreshold};
+    if (limit < -1) return -1;
+    if (limit > 256) return 256;
+    return static_cast<int>(limit);
+}
+
+}  // namespace
+
+int smoothWith(const FrameAccess *frame, FilterInstance *inst, int full, const BlendRoutines &routines) {
+    const PixelReader readSrc = inst->readSrc;
+    const PixelReader readSrcA = inst->readSrcA;
+    const int limit = edgeLimit(inst->curThreshold);
+    const int mode = inst->curMode;
+
+    // The border rows and columns of the rectangle are read as neighbours
+    // but never scanned.
+    const Interior interior =
+        full != 0 ? Interior{1, inst->width - 2, 1, inst->height - 2}
+                  : Interior{inst->viewX + 1, inst->viewX + kPreviewWidth - 2, inst->viewY + 1,
+                             inst->viewY + kPreviewHeight - 2};
+    if (interior.empty()) return 0;
+
+    if ((mode & 1) != 0)
+        scanGroup({frame, inst, {readSrc, cmpdata, katamuki, routines.colour}, limit}, interior);
+    if ((inst->curMode & 2) != 0)
+        scanGroup({frame, inst, {readSrcA, cmpdata_a, katamuki_a, routines.alpha}, limit}, interior);
+    return 0;
+}
+
+int smooth(const FrameAccess *frame, FilterInstance *inst, int full) {
+    return smoothWith(frame, inst, full, kSpanBlends);
+}

@@ -1,8 +1,7 @@
 #include "filter/server_table.h"
 
 #include "filter/handler.h"
-
-int TaviInterface(int version, GlobalFunc global, void *local, void *serverData);
+#include "panel/settings_panel.h"
 
 extern "C" const ServerRecord ServerDesc[] = {
     {"ImageFilterHandler", "Tavi", TaviHandler},

@@ -1,0 +1,77 @@
+#include "demo_command.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "comparison.h"
+#include "filter_chain.h"
+#include "image_io.h"
+#include "image_metrics.h"
+#include "sample_scene.h"
+#include "usage_error.h"
+
+namespace fs = std::filesystem;
+
+namespace tavi::cli {
+
+namespace {
+
+void save(const fs::path &file, const host::RgbaImage &image) {
+    auto written = host::writeImage(file, image);
+    if (!written) throw std::runtime_error(written.error());
+}
+
+void printReport(const char *name, const host::PsnrReport &r) {
+    std::printf("  %-22s %10s overall  %10s on %zu edge pixels\n", name, host::formatDecibels(r.overall).c_str(),
+                host::formatDecibels(r.edges).c_str(), r.edgePixelCount);
+}
+
+}  // namespace
+
+void addDemoCommand(CLI::App &app, DemoOptions &options) {
+    CLI::App *cmd = app.add_subcommand(
+        "demo", "Anti-alias the built-in sample render and compare it with a supersampled ground truth");
+    cmd->add_option("-o,--output", options.folder, "Folder for the pictures (default tavi-demo)");
+    cmd->add_option("--width", options.width, "Width of the sample render (default 640)")->check(CLI::Range(16, 8192));
+    cmd->add_option("--height", options.height, "Height of the sample render (default 360)")
+        ->check(CLI::Range(16, 8192));
+    options.settings.addTo(*cmd);
+}
+
+int runDemo(const fs::path &modulePath, const DemoOptions &options) {
+    host::FilterModule module(modulePath);
+    const host::Scene scene = resolveFilters(module, options.settings);
+    host::FilterChain chain(module, scene.filters);
+
+    std::printf("Rendering the sample at %dx%d (1 sample per pixel, and %d for the ground truth)...\n", options.width,
+                options.height, host::kGroundTruthSamplesPerAxis * host::kGroundTruthSamplesPerAxis);
+    const host::SampleRenders sample = host::renderSample(options.width, options.height);
+
+    const auto start = std::chrono::steady_clock::now();
+    const host::RgbaImage output = chain.apply(sample.aliased);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("Filtered with \"%s\" %s in %.1f ms.\n", module.serverName().c_str(),
+                scene.filters.empty() ? "" : scene.filters[0].settings.c_str(), ms);
+
+    std::error_code ec;
+    fs::create_directories(options.folder, ec);
+    if (ec) throw std::runtime_error(options.folder.string() + ": cannot create the folder (" + ec.message() + ")");
+    save(options.folder / "input.png", sample.aliased);
+    save(options.folder / "output.png", output);
+    save(options.folder / "ground-truth.png", sample.groundTruth);
+    const std::vector<host::ComparisonPanel> panels = {
+        {"INPUT", &sample.aliased}, {"TAVI", &output}, {"GROUND TRUTH", &sample.groundTruth}};
+    save(options.folder / "comparison.png", host::makeComparison(panels));
+
+    std::printf("Error against the ground truth (higher is better):\n");
+    printReport("before (1 sample/pixel)", host::measureAgainst(sample.aliased, sample.groundTruth));
+    printReport("after Tavi", host::measureAgainst(output, sample.groundTruth));
+    std::printf("Wrote input.png, output.png, ground-truth.png and comparison.png to %s\n",
+                options.folder.string().c_str());
+    return kExitOk;
+}
+
+}  // namespace tavi::cli

@@ -1,0 +1,76 @@
+// tavi: anti-alias rendered frames with the Tavi filter module, loaded the
+// way the renderer loads it.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <exception>
+
+#include "demo_command.h"
+#include "filter_module.h"
+#include "hosted_filter.h"
+#include "module_path.h"
+#include "panel_command.h"
+#include "process_command.h"
+#include "usage_error.h"
+
+#ifndef TAVI_HOST_VERSION
+#define TAVI_HOST_VERSION "unknown"
+#endif
+
+using namespace tavi;
+
+namespace {
+
+int printVersion(const std::filesystem::path &modulePath) {
+    std::printf("tavi host %s\n", TAVI_HOST_VERSION);
+    host::FilterModule module(modulePath);
+    host::HostedFilter filter(module);
+    std::printf("module %s: image filter \"%s\", describes itself as \"%s\"\n", module.file().string().c_str(),
+                module.serverName().c_str(), filter.describe().c_str());
+    return cli::kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"tavi: anti-alias rendered frames with the Tavi filter module"};
+    app.require_subcommand(0, 1);
+    std::filesystem::path moduleOption;
+    bool version = false;
+    app.add_option("--module", moduleOption, "The filter module to load (default: tavi56.p beside this program)");
+    app.add_flag("--version", version, "Print the host's version and the module's description");
+
+    cli::ProcessOptions process;
+    cli::addProcessCommand(app, process);
+    cli::DemoOptions demo;
+    cli::addDemoCommand(app, demo);
+    cli::PanelOptions panel;
+    cli::addPanelCommand(app, panel);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError &e) {
+        app.exit(e);
+        return cli::kExitUsage;
+    }
+
+    const std::filesystem::path modulePath = cli::findModule(moduleOption);
+    try {
+        if (version) return printVersion(modulePath);
+        if (app.got_subcommand("process")) return cli::runProcess(modulePath, process);
+        if (app.got_subcommand("demo")) return cli::runDemo(modulePath, demo);
+        if (app.got_subcommand("panel")) return cli::runPanel(modulePath, panel);
+        std::fprintf(stderr, "%s", app.help().c_str());
+        return cli::kExitUsage;
+    } catch (const cli::UsageError &e) {
+        std::fprintf(stderr, "tavi: %s\n", e.what());
+        return cli::kExitUsage;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "tavi: %s\n", e.what());
+        return cli::kExitFailed;
+    }
+}

@@ -1,0 +1,99 @@
+#include "panel_command.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "filter_module.h"
+#include "hosted_filter.h"
+#include "image_io.h"
+#include "memory_frame.h"
+#include "panel_script.h"
+#include "panel_services.h"
+#include "usage_error.h"
+
+namespace fs = std::filesystem;
+
+namespace tavi::cli {
+
+namespace {
+
+void savePicture(const fs::path &file, const host::RgbaImage &picture) {
+    auto written = host::writeImage(file, picture, host::WriteOptions{false, {}});
+    if (!written) throw std::runtime_error(written.error());
+}
+
+// The Enabled check box's value at the end of the session, if it has one.
+std::optional<bool> enabledAtClose(const host::SessionRecord &session) {
+    for (const host::ControlState &c : session.controls)
+        if (c.label == "Enabled") return c.value[0] != 0;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void addPanelCommand(CLI::App &app, PanelOptions &options) {
+    CLI::App *cmd = app.add_subcommand("panel", "Open the settings panel on a frame and play a scripted session");
+    cmd->add_option("input", options.input, "The frame the panel's preview works on")->required();
+    options.settings.addTo(*cmd);
+    cmd->add_option("--script", options.script,
+                    "The session: one event per line (set LABEL VALUE, click Draw, drag X Y [start], ok, cancel)")
+        ->required();
+    cmd->add_option("--canvas", options.canvas, "Write the 320x240 preview canvas as it was at the end (PNG)");
+    cmd->add_option("--screenshot", options.screenshot, "Write the whole panel as it was at the end (PNG)");
+}
+
+int runPanel(const fs::path &modulePath, const PanelOptions &options) {
+    // A script that cannot be read or parsed stops everything before any work.
+    host::PanelScript script = host::PanelScript::load(options.script);
+    if (!script.valid()) throw UsageError(describeError(script.source(), *script.error()));
+
+    host::IoResult<host::LoadedImage> loaded = host::readImage(options.input);
+    if (!loaded) throw std::runtime_error(loaded.error());
+    for (const std::string &notice : loaded->notices) std::fprintf(stderr, "tavi: %s\n", notice.c_str());
+
+    host::FilterModule module(modulePath);
+    host::Scene scene = resolveFilters(module, options.settings);
+    host::SceneFilter *entry = nullptr;
+    for (host::SceneFilter &f : scene.filters)
+        if (f.server == module.serverName() && entry == nullptr) entry = &f;
+
+    host::PanelHost panels;
+    const host::ProvidedGlobal provided = panels.provideAsGlobal();
+    host::HostedFilter filter(module);
+    filter.load(entry->settings);
+
+    // The instance keeps this frame for the preview.
+    host::MemoryFrame frame(loaded->image);
+    filter.process(frame);
+
+    host::ScriptPlayer player(std::move(script));
+    const bool disable = !entry->enabled;
+    panels.setSessionDriver([&](host::HostPanel &panel) {
+        // A filter that is off in the scene or on the command line starts
+        // with its Enabled box cleared, as the user would have left it.
+        if (disable)
+            if (host::HostControl *enabled = panel.findControl("Enabled")) panel.userSet(*enabled, 0);
+        return player.play(panel);
+    });
+    const int answer = module.editSettings(filter.instance());
+    if (answer != 0) throw std::runtime_error(module.file().string() + ": the settings panel could not open");
+    if (!player.errorText().empty()) throw UsageError(player.errorText());
+
+    const std::optional<host::SessionRecord> &session = panels.lastSession();
+    const bool confirmed = session && session->result == 1;
+    const std::string line = filter.save().line();
+    std::printf("%s; settings now %s\n", confirmed ? "OK" : "Cancelled", line.c_str());
+
+    if (confirmed && !options.settings.scene.empty()) {
+        entry->settings = line;
+        if (std::optional<bool> enabled = enabledAtClose(*session)) entry->enabled = *enabled;
+        host::writeScene(options.settings.scene, scene);
+        std::printf("Saved the settings to %s\n", options.settings.scene.string().c_str());
+    }
+    if (session && !options.canvas.empty()) savePicture(options.canvas, session->canvas);
+    if (session && !options.screenshot.empty()) savePicture(options.screenshot, session->panel);
+    return kExitOk;
+}
+
+}  // namespace tavi::cli

@@ -1,0 +1,30 @@
+// tavi process: anti-alias image files through the loaded module.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings_options.h"
+
+namespace CLI {
+class App;
+}
+
+namespace tavi::cli {
+
+struct ProcessOptions {
+    std::vector<std::filesystem::path> inputs;
+    std::string output;
+    SettingsOptions settings;
+    std::filesystem::path saveScene;
+    unsigned jobs = 0;  // 0: one per core
+    bool quiet = false;
+};
+
+void addProcessCommand(CLI::App &app, ProcessOptions &options);
+
+// Returns the exit status. Throws UsageError for impossible requests.
+int runProcess(const std::filesystem::path &modulePath, const ProcessOptions &options);
+
+}  // namespace tavi::cli

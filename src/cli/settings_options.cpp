@@ -1,0 +1,65 @@
+#include "settings_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "hosted_filter.h"
+#include "tavi_settings.h"
+
+namespace tavi::cli {
+
+namespace {
+
+const std::map<std::string, int> kTargets = {
+    {"rgb", host::TaviSettings::RgbOnly},
+    {"alpha", host::TaviSettings::AlphaOnly},
+    {"rgba", host::TaviSettings::Rgba},
+};
+
+// The line as the filter stores it after loading `line`.
+std::string throughFilter(host::FilterModule &module, const std::string &line) {
+    host::HostedFilter filter(module);
+    filter.load(line);
+    return filter.save().line();
+}
+
+}  // namespace
+
+void SettingsOptions::addTo(CLI::App &command) {
+    command.add_option("--target", target, "Channels to anti-alias: rgb, alpha or rgba (default rgba)")
+        ->check(CLI::IsMember({"rgb", "alpha", "rgba"}));
+    command.add_option("--strength", strength, "How far blended pixels move toward the ramp, 0 to 100 % (default 100)")
+        ->check(CLI::Range(0, 100));
+    command.add_option("--threshold", threshold,
+                       "Edge threshold 0 to 256 (default 224): a channel difference above 256 - threshold is an edge")
+        ->check(CLI::Range(0, 256));
+    command.add_flag("--disable", disable, "Run with the filter switched off: frames pass through unchanged");
+    command.add_option("--scene", scene, "Take the settings from this scene file; options given here override it");
+}
+
+host::Scene resolveFilters(host::FilterModule &module, const SettingsOptions &options) {
+    host::Scene scene;
+    if (!options.scene.empty()) {
+        scene = host::readScene(options.scene);
+        bool found = false;
+        for (const host::SceneFilter &f : scene.filters) found = found || f.server == module.serverName();
+        if (!found)
+            throw host::SceneError(options.scene.string() + ": holds no \"" + module.serverName() + "\" image filter");
+    } else {
+        scene.filters.push_back({module.serverName(), true, throughFilter(module, "")});
+    }
+
+    for (host::SceneFilter &f : scene.filters) {
+        if (f.server != module.serverName()) continue;
+        // The stored line as the filter reads it, then the options on top.
+        const std::string stored = throughFilter(module, f.settings);
+        host::TaviSettings settings = host::TaviSettings::parse(stored).value_or(host::TaviSettings{});
+        if (options.target) settings.target = kTargets.at(*options.target);
+        if (options.strength) settings.strength = *options.strength;
+        if (options.threshold) settings.threshold = *options.threshold;
+        f.settings = throughFilter(module, settings.line());
+        if (options.disable) f.enabled = false;
+    }
+    return scene;
+}
+
+}  // namespace tavi::cli

@@ -1,0 +1,57 @@
+// The host's scene file: which image filters a scene runs, in order, each
+// with its server name, whether it is on, and its settings line.
+//
+//     # Comments and blank lines are ignored.
+//     TaviScene 1
+//     ImageFilter "Tavi" on 2 100 224
+//
+// The first other line is the header, "TaviScene" and the format version.
+// Each "ImageFilter" line names the server in double quotes (no quote or
+// backslash inside), then "on" or "off", then the settings line exactly as
+// the filter wrote it, up to the end of the line (at most 119 bytes, no
+// control characters).
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavi::host {
+
+// A scene file that cannot be read or written; what() names the file, and
+// the line where the problem is.
+class SceneError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SceneFilter {
+    std::string server;
+    bool enabled = true;
+    std::string settings;  // the filter's settings line, without its NUL
+    bool operator==(const SceneFilter &) const = default;
+};
+
+struct Scene {
+    std::vector<SceneFilter> filters;
+    bool operator==(const Scene &) const = default;
+};
+
+constexpr int kSceneFormatVersion = 1;
+constexpr std::size_t kMaxSettingsLine = 119;
+
+// Parses scene text; `name` is used in error messages. Throws SceneError.
+Scene parseScene(std::string_view text, const std::string &name);
+// The text of a scene. Throws SceneError for a filter that cannot be
+// written (a quote in its name, a control character in its settings).
+std::string formatScene(const Scene &scene);
+
+// Reads a scene file. Throws SceneError naming the file.
+Scene readScene(const std::filesystem::path &file);
+// Writes a scene file through a temporary file renamed into place, so a
+// failure leaves any earlier file as it was. Throws SceneError.
+void writeScene(const std::filesystem::path &file, const Scene &scene);
+
+}  // namespace tavi::host

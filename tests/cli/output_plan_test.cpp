@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "output_plan.h"
+#include "progress_bar.h"
+#include "usage_error.h"
+
+using namespace tavi::cli;
+namespace fs = std::filesystem;
+
+TEST(OutputPlan, FrameNumbersComeFromTheNameOrThePosition) {
+    EXPECT_EQ(frameNumber("render.0042.png", 7), 42);
+    EXPECT_EQ(frameNumber("dir7/shot12_v2.exr", 0), 2);
+    EXPECT_EQ(frameNumber("beauty.png", 4), 5);
+}
+
+TEST(OutputPlan, PatternsExpand) {
+    EXPECT_EQ(expandPattern("shot.####.png", 42), "shot.0042.png");
+    EXPECT_EQ(expandPattern("shot.#.png", 123), "shot.123.png");
+    EXPECT_EQ(expandPattern("out/f_%04d.tif", 7), "out/f_0007.tif");
+    EXPECT_EQ(expandPattern("f%d.png", 7), "f7.png");
+    EXPECT_TRUE(isFramePattern("a.%03d.png"));
+    EXPECT_FALSE(isFramePattern("a.png"));
+}
+
+TEST(OutputPlan, FoldersPatternsAndSingleFiles) {
+    const fs::path dir = fs::temp_directory_path() / "tavi_plan_test";
+    fs::create_directories(dir / "out");
+    const auto tasks = planOutputs({"in/a.0001.png", "in/a.0002.png"}, (dir / "out").string());
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[1].output, dir / "out" / "a.0002.png");
+
+    const auto patterned = planOutputs({"in/a.0001.png", "in/a.0002.png"}, "res.####.png");
+    EXPECT_EQ(patterned[0].output, "res.0001.png");
+
+    EXPECT_EQ(planOutputs({"in.png"}, "out.png")[0].output, "out.png");
+    EXPECT_THROW(planOutputs({"a.png", "b.png"}, "out.png"), UsageError);
+    fs::remove_all(dir);
+}
+
+TEST(OutputPlan, RefusesToOverwriteInputsOrWriteTwice) {
+    EXPECT_THROW(planOutputs({"shot.png"}, "./shot.png"), UsageError);
+    EXPECT_THROW(planOutputs({"x/1.png", "y/1.png"}, "out/"), UsageError) << "both go to out/1.png";
+    EXPECT_THROW(planOutputs({"x/a7.png", "y/b7.png"}, "same.#.png"), UsageError) << "both are frame 7";
+    EXPECT_NO_THROW(planOutputs({"a.png", "b.png"}, "same.#.png")) << "numbered by position";
+}
+
+TEST(ProgressBar, RendersCountsAndRate) {
+    EXPECT_EQ(ProgressBar::render(0, 4, 0.0, 30), "[" + std::string(17, ' ') + "] 0/4 frames");
+    const std::string half = ProgressBar::render(2, 4, 1.0, 40);
+    EXPECT_EQ(half.substr(0, 1), "[");
+    EXPECT_NE(half.find("] 2/4 frames  2.0 frames/s"), std::string::npos);
+    EXPECT_EQ(std::count(half.begin(), half.end(), '#'), 7) << "half of a 13-column bar";
+}

@@ -1,0 +1,273 @@
+// The tavi command, run as a user runs it, on image files on disk.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "filter_chain.h"
+#include "image_io.h"
+#include "scene_file.h"
+
+using namespace tavi::host;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class TaviCommand : public ::testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("tavi_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(dir, ec);
+    }
+
+    CommandRun tavi(const std::string &args) {
+        const fs::path out = dir / "stdout.txt";
+        const fs::path err = dir / "stderr.txt";
+        const std::string command = "cd '" + dir.string() + "' && '" TAVI_EXE "' " + args + " >'" + out.string() +
+                                    "' 2>'" + err.string() + "' </dev/null";
+        const int raw = std::system(command.c_str());
+        CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return run;
+    }
+
+    fs::path write(const std::string &name, const RgbaImage &img, bool alpha = true) {
+        const fs::path file = dir / name;
+        auto written = writeImage(file, img, WriteOptions{alpha, {}});
+        EXPECT_TRUE(written.ok()) << written.error();
+        return file;
+    }
+};
+
+// A frame with hard diagonal and curved edges in colour and alpha.
+RgbaImage aliased(int w, int h, int seed = 0) {
+    RgbaImage img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t *p = img.at(x, y);
+            const bool disc = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < (w * w) / 9;
+            const bool band = 3 * y < x + seed;
+            p[0] = disc ? 250 : (band ? 20 : 120);
+            p[1] = disc ? 210 : (band ? 90 : 30);
+            p[2] = disc ? 10 : 200;
+            p[3] = disc || band ? 255 : 0;
+        }
+    return img;
+}
+
+// What the module produces for `input` through an in-memory frame.
+RgbaImage reference(const RgbaImage &input, const std::string &settings) {
+    FilterModule module(TAVI56_MODULE_PATH);
+    FilterChain chain(module, {{"Tavi", true, settings}});
+    return chain.apply(input);
+}
+
+RgbaImage readBack(const fs::path &file) {
+    auto loaded = readImage(file);
+    EXPECT_TRUE(loaded.ok()) << loaded.error();
+    return loaded.ok() ? loaded->image : RgbaImage{};
+}
+
+}  // namespace
+
+TEST_F(TaviCommand, OutputEqualsWhatTheModuleMakesInMemory) {
+    const RgbaImage input = aliased(97, 61);
+    write("in.png", input);
+    CommandRun run = tavi("process in.png -o out.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("1 frame in"), std::string::npos) << run.out;
+    const RgbaImage expected = reference(input, "2 100 224");
+    EXPECT_NE(expected, input) << "the sample must have edges to smooth";
+    EXPECT_EQ(readBack(dir / "out.png"), expected);
+
+    run = tavi("process in.png -o out2.png --target alpha --strength 60 --threshold 250");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBack(dir / "out2.png"), reference(input, "1 60 250"));
+
+    run = tavi("process in.png -o out3.png --disable");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBack(dir / "out3.png"), input);
+}
+
+TEST_F(TaviCommand, RgbStaysRgbAndDeepInputsAreConverted) {
+    RgbaImage opaque = aliased(40, 30);
+    for (std::size_t i = 3; i < opaque.rgba.size(); i += 4) opaque.rgba[i] = 255;
+    write("rgb.png", opaque, false);
+    CommandRun run = tavi("process rgb.png -o rgb-out.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto loaded = readImage(dir / "rgb-out.png");
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded->info.channels, 3);
+    EXPECT_EQ(loaded->image, reference(opaque, "2 100 224"));
+
+    // 16 bits per channel: converted to 8 with a notice naming the file.
+    ASSERT_EQ(std::system(("oiiotool '" + (dir / "rgb.png").string() + "' -d uint16 -o '" +
+                           (dir / "deep.png").string() + "'").c_str()),
+              0);
+    run = tavi("process deep.png -o deep-out.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("deep.png"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("8 bits"), std::string::npos) << run.err;
+    EXPECT_EQ(readBack(dir / "deep-out.png"), reference(opaque, "2 100 224"));
+}
+
+TEST_F(TaviCommand, TiffAndExrRoundTrip) {
+    const RgbaImage input = aliased(33, 21);
+    for (const char *ext : {"tif", "exr"}) {
+        const std::string in = std::string("in.") + ext;
+        write(in, input);
+        CommandRun run = tavi("process " + in + " -o out." + ext + " --disable");
+        ASSERT_EQ(run.status, 0) << ext << ": " << run.err;
+        EXPECT_EQ(readBack(dir / ("out." + std::string(ext))), input) << ext;
+    }
+}
+
+TEST_F(TaviCommand, SequencesInParallelGiveTheSameBytes) {
+    std::string inputs;
+    for (int i = 1; i <= 5; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "render.%04d.png", i);
+        write(name, aliased(50 + i, 40, i * 5));
+        inputs += std::string(" ") + name;
+    }
+    CommandRun one = tavi("process" + inputs + " -o one.####.png --jobs 1");
+    ASSERT_EQ(one.status, 0) << one.err;
+    CommandRun two = tavi("process" + inputs + " -o two.%04d.png --jobs 2");
+    ASSERT_EQ(two.status, 0) << two.err;
+    EXPECT_NE(two.out.find("5 frames in"), std::string::npos) << two.out;
+    EXPECT_EQ(two.err.find('['), std::string::npos) << "no progress bar on a pipe";
+    for (int i = 1; i <= 5; ++i) {
+        char a[32], b[32];
+        std::snprintf(a, sizeof a, "one.%04d.png", i);
+        std::snprintf(b, sizeof b, "two.%04d.png", i);
+        EXPECT_EQ(slurp(dir / a), slurp(dir / b)) << i;
+        EXPECT_FALSE(slurp(dir / a).empty());
+    }
+    fs::create_directories(dir / "outdir");
+    CommandRun folder = tavi("process" + inputs + " -o outdir");
+    ASSERT_EQ(folder.status, 0) << folder.err;
+    EXPECT_EQ(slurp(dir / "outdir" / "render.0003.png"), slurp(dir / "one.0003.png"));
+}
+
+TEST_F(TaviCommand, BadFramesAreNamedAndTheRestAreDone) {
+    write("a.0001.png", aliased(20, 20));
+    std::ofstream(dir / "a.0002.png") << "this is not a PNG";
+    write("a.0003.png", aliased(20, 20));
+    std::ofstream(dir / "b.0002.png") << "an earlier result";
+    CommandRun run = tavi("process a.0001.png a.0002.png a.0003.png missing.0004.png -o b.####.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("a.0002.png"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("missing.0004.png"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("2 frames in"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2 failed"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(dir / "b.0001.png"));
+    EXPECT_TRUE(fs::exists(dir / "b.0003.png"));
+    EXPECT_EQ(slurp(dir / "b.0002.png"), "an earlier result") << "a failed frame leaves the old file alone";
+    EXPECT_FALSE(fs::exists(dir / "b.0004.png"));
+    for (const auto &entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(TaviCommand, UsageErrorsExitWithTwo) {
+    write("in.png", aliased(10, 10));
+    CommandRun run = tavi("process in.png -o out.png --strength 150");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("not in range 0 to 100"), std::string::npos) << run.err;
+    run = tavi("process in.png -o out.png --threshold 257");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("not in range 0 to 256"), std::string::npos) << run.err;
+    run = tavi("process in.png -o out.png --target rgbx");
+    EXPECT_EQ(run.status, 2);
+    run = tavi("process in.png -o ./in.png");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("overwrite"), std::string::npos) << run.err;
+    run = tavi("process in.png in.png -o out.png");
+    EXPECT_EQ(run.status, 2);
+    run = tavi("frobnicate");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_FALSE(fs::exists(dir / "out.png"));
+}
+
+TEST_F(TaviCommand, UnwritableOutputFolderFailsAndNamesIt) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
+    write("in.png", aliased(10, 10));
+    fs::create_directories(dir / "locked");
+    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    CommandRun run = tavi("process in.png -o locked/out.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("locked/out.png"), std::string::npos) << run.err;
+}
+
+TEST_F(TaviCommand, OutputIntoAMissingFolderFailsAndNamesIt) {
+    write("in.png", aliased(10, 10));
+    CommandRun run = tavi("process in.png -o nowhere/out.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("nowhere/out.png"), std::string::npos) << run.err;
+}
+
+TEST_F(TaviCommand, ScenesCarryTheSettings) {
+    const RgbaImage input = aliased(45, 35);
+    write("in.png", input);
+    CommandRun run = tavi("process in.png -o a.png --target rgb --strength 40 --threshold 200 --save-scene shot.tvs");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Scene saved = readScene(dir / "shot.tvs");
+    ASSERT_EQ(saved.filters.size(), 1u);
+    EXPECT_EQ(saved.filters[0], (SceneFilter{"Tavi", true, "0 40 200"}));
+
+    // The scene alone, then the scene with one setting overridden.
+    run = tavi("process in.png -o b.png --scene shot.tvs");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(slurp(dir / "a.png"), slurp(dir / "b.png"));
+    run = tavi("process in.png -o c.png --scene shot.tvs --strength 90");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBack(dir / "c.png"), reference(input, "0 90 200"));
+
+    std::ofstream(dir / "bad.tvs") << "TaviScene 1\n# fine so far\nImageFilter \"Tavi\" on 1 2 3\nOops\n";
+    run = tavi("process in.png -o d.png --scene bad.tvs");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("bad.tvs:4: unknown entry \"Oops\""), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "d.png"));
+}
+
+TEST_F(TaviCommand, HelpAndVersionTellTheTruth) {
+    CommandRun run = tavi("--help");
+    EXPECT_EQ(run.status, 0);
+    for (const char *word : {"process", "demo", "--module", "--version"})
+        EXPECT_NE(run.out.find(word), std::string::npos) << word;
+    run = tavi("process --help");
+    EXPECT_EQ(run.status, 0);
+    for (const char *word : {"--output", "--target", "--strength", "--threshold", "--disable", "--scene",
+                             "--save-scene", "--jobs", "--quiet"})
+        EXPECT_NE(run.out.find(word), std::string::npos) << word;
+    run = tavi("--version");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("tavi host"), std::string::npos);
+    EXPECT_NE(run.out.find("\"Tavi\""), std::string::npos) << run.out;
+}

@@ -1,0 +1,143 @@
+// tavi panel, run as a user runs it: a scripted session on a real frame.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "image_io.h"
+#include "scene_file.h"
+
+using namespace tavi::host;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class TaviPanel : public ::testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() /
+                   ("tavi_panel_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+
+    void SetUp() override {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        RgbaImage frame(400, 300);
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x) {
+                std::uint8_t *p = frame.at(x, y);
+                const bool inside = 2 * y > x + 40;
+                p[0] = inside ? 230 : 20;
+                p[1] = inside ? 180 : 40;
+                p[2] = inside ? 30 : 160;
+                p[3] = inside ? 255 : 0;
+            }
+        ASSERT_TRUE(writeImage(dir / "frame.png", frame).ok());
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void script(const std::string &name, const std::string &text) { std::ofstream(dir / name) << text; }
+
+    Result tavi(const std::string &args) {
+        const std::string command = "cd '" + dir.string() + "' && '" TAVI_EXE "' " + args + " >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out.txt"), slurp(dir / "err.txt")};
+    }
+
+    RgbaImage picture(const std::string &name) {
+        auto loaded = readImage(dir / name);
+        EXPECT_TRUE(loaded.ok()) << loaded.error();
+        return loaded.ok() ? loaded->image : RgbaImage{};
+    }
+};
+
+}  // namespace
+
+TEST_F(TaviPanel, ScriptedSessionDrawsThePreviewAndSavesOnOk) {
+    script("session.txt",
+           "# A softer setting, seen twice as large.\n"
+           "set Strength 50\n"
+           "set Threshold 200\n"
+           "click Draw\n"
+           "set Zoom 1\n"
+           "click Draw\n"
+           "ok\n");
+    Result run = tavi("panel frame.png --target rgb --save-scene ignored.tvs --script session.txt "
+                      "--canvas canvas.png --screenshot panel.png");
+    // --save-scene belongs to process only.
+    EXPECT_EQ(run.status, 2) << run.err;
+
+    std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 0 100 224\n";
+    run = tavi("panel frame.png --scene shot.tvs --script session.txt --canvas canvas.png --screenshot panel.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("OK; settings now 0 50 200"), std::string::npos) << run.out;
+    EXPECT_EQ(readScene(dir / "shot.tvs").filters.at(0), (SceneFilter{"Tavi", true, "0 50 200"}));
+
+    const RgbaImage canvas = picture("canvas.png");
+    ASSERT_EQ(canvas.width, 320);
+    ASSERT_EQ(canvas.height, 240);
+    // At zoom 2 every frame pixel is a 2x2 square.
+    for (int y = 0; y < 240; y += 2)
+        for (int x = 0; x < 320; x += 2)
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_EQ(canvas.at(x, y)[c], canvas.at(x + 1, y + 1)[c]) << x << "," << y;
+                ASSERT_EQ(canvas.at(x, y)[c], canvas.at(x + 1, y)[c]) << x << "," << y;
+            }
+    // The preview shows the frame's colours, not the logo or black.
+    EXPECT_EQ(canvas.at(0, 0)[2], 160);
+    EXPECT_EQ(canvas.at(0, 239)[0], 230);
+    const RgbaImage panel = picture("panel.png");
+    EXPECT_EQ(panel.width, 340);
+    EXPECT_EQ(panel.height, 370);
+}
+
+TEST_F(TaviPanel, CancelKeepsTheSceneAsItWas) {
+    std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
+    const std::string before = slurp(dir / "shot.tvs");
+    script("cancel.txt", "set Strength 10\nset Enabled 0\ncancel\n");
+    Result run = tavi("panel frame.png --scene shot.tvs --script cancel.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Cancelled; settings now 2 100 224"), std::string::npos) << run.out;
+    EXPECT_EQ(slurp(dir / "shot.tvs"), before);
+}
+
+TEST_F(TaviPanel, UncheckingEnabledIsSavedWithTheScene) {
+    std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
+    script("off.txt", "set Enabled 0\nok\n");
+    Result run = tavi("panel frame.png --scene shot.tvs --script off.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(readScene(dir / "shot.tvs").filters.at(0).enabled);
+}
+
+TEST_F(TaviPanel, ScriptErrorsNameTheLineAndWriteNothing) {
+    std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
+    const std::string before = slurp(dir / "shot.tvs");
+    const std::pair<const char *, const char *> cases[] = {
+        {"set Strength 50\nwiggle\nok\n", "bad.txt:2:"},
+        {"# hidden until a preview is drawn\nset Zoom 2\nok\n", "bad.txt:2:"},
+        {"set Threshold 300\nok\n", "bad.txt:1:"},
+    };
+    for (const auto &[text, where] : cases) {
+        script("bad.txt", text);
+        Result run = tavi("panel frame.png --scene shot.tvs --script bad.txt --canvas canvas.png");
+        EXPECT_EQ(run.status, 2) << text;
+        EXPECT_NE(run.err.find(where), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "canvas.png"));
+        EXPECT_EQ(slurp(dir / "shot.tvs"), before);
+    }
+}
