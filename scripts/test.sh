@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite: once as shipped, and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Sets up, builds and runs the whole test suite: once as shipped, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for
+# a bounded time, then the Windows DLL under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,6 +15,9 @@ BUILD_DIR=build-sanitize scripts/build.sh -DTAVI_SANITIZE=ON
 ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+
+echo "== fuzzing the scene-file parser and the settings load"
+scripts/fuzz.sh
 
 echo "== the module as a 32-bit Windows DLL, run under Wine"
 NATIVE_BUILD_DIR=build scripts/test-windows.sh

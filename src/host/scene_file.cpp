@@ -53,6 +53,8 @@ public:
         if (close == std::string_view::npos) fail("the server name has no closing quote");
         f.server = std::string(rest.substr(1, close - 1));
         if (f.server.empty()) fail("the server name is empty");
+        if (hasControlCharacter(f.server) || f.server.find('\\') != std::string::npos)
+            fail("the server name holds a control character or a backslash");
         rest.remove_prefix(close + 1);
         if (!rest.empty() && !isBlank(rest.front())) fail("expected a space after the server name");
 

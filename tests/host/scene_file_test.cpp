@@ -46,6 +46,8 @@ TEST(SceneFile, MalformedFilesNameTheLine) {
     EXPECT_EQ(errorOf("TaviScene 1\nImageFilter Tavi on 1 2 3\n"),
               "shot.tvs:2: expected the server name in double quotes");
     EXPECT_EQ(errorOf("TaviScene 1\nImageFilter \"Tavi on 1 2 3\n"), "shot.tvs:2: the server name has no closing quote");
+    EXPECT_EQ(errorOf(std::string("TaviScene 1\nImageFilter \"T\0v\" on\n", 33)),
+              "shot.tvs:2: the server name holds a control character or a backslash");
     EXPECT_EQ(errorOf("TaviScene 1\nImageFilter \"Tavi\" maybe 1 2 3\n"),
               "shot.tvs:2: expected \"on\" or \"off\" after the server name, found \"maybe\"");
     EXPECT_EQ(errorOf("TaviScene 1\nImageFilter \"Tavi\" on " + std::string(120, '1') + "\n"),

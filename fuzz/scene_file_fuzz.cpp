@@ -1,0 +1,28 @@
+// Scene files come from users' disks: the parser must refuse anything
+// malformed with a SceneError, never crash or read out of bounds, and what
+// it accepts must survive a write and a second read unchanged.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "scene_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    tavi::host::Scene scene;
+    try {
+        scene = tavi::host::parseScene(text, "fuzz.tvs");
+    } catch (const tavi::host::SceneError &) {
+        return 0;
+    }
+    std::string written;
+    try {
+        written = tavi::host::formatScene(scene);
+    } catch (const tavi::host::SceneError &) {
+        // Accepted but not writable would lose the user's scene on save.
+        std::abort();
+    }
+    if (!(tavi::host::parseScene(written, "again.tvs") == scene)) std::abort();
+    return 0;
+}
