@@ -4,10 +4,11 @@
 // write the working image, so every decision rests on the unblended image.
 #include "engine/scan.h"
 
-#include <cstdint>
-
+#include "engine/direct_path.h"
+#include "engine/edge_limit.h"
 #include "engine/edge_tests.h"
 #include "engine/engine.h"
+#include "engine/interior.h"
 
 const BlendRoutines kSpanBlends{
     {smooth1, smooth2, smooth3, smooth4},
@@ -16,8 +17,9 @@ const BlendRoutines kSpanBlends{
 
 namespace {
 
-// The across/next test of the slope rule ignores the threshold.
-constexpr int kNearlyAlikeLimit = 95;
+using engine::edgeLimit;
+using engine::Interior;
+using engine::kNearlyAlikeLimit;
 
 struct Offset {
     int dx;
@@ -67,16 +69,6 @@ struct Walk {
     int step;
 
     bool covers(int at) const { return step > 0 ? at <= last : at >= last; }
-};
-
-// The interior of the scanned rectangle.
-struct Interior {
-    int xFirst;
-    int xLast;
-    int yFirst;
-    int yLast;
-
-    bool empty() const { return xLast < xFirst || yLast < yFirst; }
 };
 
 Walk walkOf(int low, int high, int direction) {
@@ -196,16 +188,6 @@ void scanGroup(const GroupScan &scan, const Interior &interior) {
     }
 }
 
-// 256 - curThreshold. Any limit below 0 makes every pair differ and any
-// above 255 none, so clamping to -1..256 changes no decision and keeps a
-// stored threshold near the 32-bit minimum from overflowing.
-int edgeLimit(int curThreshold) {
-    const std::int64_t limit = 256 - std::int64_t{curThreshold};
-    if (limit < -1) return -1;
-    if (limit > 256) return 256;
-    return static_cast<int>(limit);
-}
-
 }  // namespace
 
 int smoothWith(const FrameAccess *frame, FilterInstance *inst, int full, const BlendRoutines &routines) {
@@ -214,12 +196,7 @@ int smoothWith(const FrameAccess *frame, FilterInstance *inst, int full, const B
     const int limit = edgeLimit(inst->curThreshold);
     const int mode = inst->curMode;
 
-    // The border rows and columns of the rectangle are read as neighbours
-    // but never scanned.
-    const Interior interior =
-        full != 0 ? Interior{1, inst->width - 2, 1, inst->height - 2}
-                  : Interior{inst->viewX + 1, inst->viewX + kPreviewWidth - 2, inst->viewY + 1,
-                             inst->viewY + kPreviewHeight - 2};
+    const Interior interior = engine::scannedInterior(*inst, full);
     if (interior.empty()) return 0;
 
     if ((mode & 1) != 0)
@@ -229,6 +206,13 @@ int smoothWith(const FrameAccess *frame, FilterInstance *inst, int full, const B
     return 0;
 }
 
-int smooth(const FrameAccess *frame, FilterInstance *inst, int full) {
+int smoothThroughSlots(const FrameAccess *frame, FilterInstance *inst, int full) {
     return smoothWith(frame, inst, full, kSpanBlends);
+}
+
+// The path is chosen once per call: the direct one when the slots hold a
+// binding it knows, the slots otherwise.
+int smooth(const FrameAccess *frame, FilterInstance *inst, int full) {
+    if (smoothDirect(frame, inst, full)) return 0;
+    return smoothThroughSlots(frame, inst, full);
 }

@@ -70,9 +70,27 @@ void writeBack(FilterInstance *inst, const FrameAccess *frame) {
     }
 }
 
-}  // namespace
+// The same calls to the host, with the working pixels taken from the frame
+// planes themselves: what readB and readB_a would hand over.
+void writeBackFromPlanes(FilterInstance *inst, const FrameAccess *frame) {
+    const std::size_t width = static_cast<std::size_t>(frame->width);
+    for (int y = 0; y < frame->height; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < frame->width; ++x) {
+            const std::size_t i = row + static_cast<std::size_t>(x);
+            const PixelQuad colour{inst->bufR[i], inst->bufG[i], inst->bufB[i], 0};
+            writeF(frame, inst, x, y, &colour);
+            const PixelQuad alpha{0, 0, 0, inst->bufA[i]};
+            writeF_a(frame, inst, x, y, &alpha);
+        }
+    }
+}
 
-void TaviProcess(FilterInstance *inst, const FrameAccess *frame) {
+// Direct: the engine and the write-back skip the slots where the binding
+// lets them. Slots: every pixel goes through the slots, as the reference.
+enum class PixelRoute { direct, slots };
+
+void processFrame(FilterInstance *inst, const FrameAccess *frame, PixelRoute route) {
     bindFullFrame(inst);
     inst->curStrength = inst->strength;
     inst->curThreshold = inst->threshold;
@@ -128,9 +146,18 @@ void TaviProcess(FilterInstance *inst, const FrameAccess *frame) {
     }
     inst->haveFrame = 1;
 
-    if (inst->enabled == 1) smooth(frame, inst, 1);
+    const bool direct = route == PixelRoute::direct;
+    if (inst->enabled == 1) {
+        if (direct)
+            smooth(frame, inst, 1);
+        else
+            smoothThroughSlots(frame, inst, 1);
+    }
 
-    writeBack(inst, frame);
+    if (direct && inst->readDst == readB && inst->readDstA == readB_a)
+        writeBackFromPlanes(inst, frame);
+    else
+        writeBack(inst, frame);
 
     // The rows are the frame's input, untouched by the put calls: capturing
     // them again leaves the unfiltered frame for the preview.
@@ -147,4 +174,12 @@ void TaviProcess(FilterInstance *inst, const FrameAccess *frame) {
     }
 
     releaseRowTables(inst);
+}
+
+}  // namespace
+
+void TaviProcess(FilterInstance *inst, const FrameAccess *frame) { processFrame(inst, frame, PixelRoute::direct); }
+
+void TaviProcessThroughSlots(FilterInstance *inst, const FrameAccess *frame) {
+    processFrame(inst, frame, PixelRoute::slots);
 }

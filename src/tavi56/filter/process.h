@@ -8,3 +8,8 @@
 // unfiltered frame in the planes for the preview. A frame whose buffers
 // cannot be had sets frameFailed and writes nothing.
 void TaviProcess(FilterInstance *inst, const FrameAccess *frame);
+
+// TaviProcess with every pixel moved through the accessor slots, the
+// engine's included: the reference that the direct route is tested and
+// measured against. Same calls to the host, in the same order.
+void TaviProcessThroughSlots(FilterInstance *inst, const FrameAccess *frame);

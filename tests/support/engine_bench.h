@@ -1,10 +1,12 @@
 // An instance set up for the engine as frame processing sets it up: the
 // source in host rows read through readF/readF_a, the working image in the
-// frame planes behind readB/writeB. Both stores belong to the bench.
+// frame planes behind readB/writeB. Both stores belong to the bench, which
+// can put the working image back to the source between runs.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "filter/pixel_access.h"
@@ -56,6 +58,11 @@ public:
     EngineBench &operator=(const EngineBench &) = delete;
 
     FilterInstance *inst() const { return inst_.get(); }
+    std::size_t pixels() const { return std::size_t(width_) * std::size_t(height_); }
+
+    void resetWorkingImage() {
+        for (int c = 0; c < 4; ++c) std::memcpy(working_[c].data(), source_[c].data(), pixels());
+    }
 
     // The working image as it stands.
     host::RgbaImage working() const {
