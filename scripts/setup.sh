@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libopenimageio-dev openimageio-tools libcli11-dev
   clang libclang-rt-14-dev
+  libsdl2-dev libimgui-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "memory_frame.h"
 #include "panel_script.h"
 #include "panel_services.h"
+#include "panel_window_user.h"
 #include "usage_error.h"
 
 namespace fs = std::filesystem;
@@ -33,20 +34,43 @@ std::optional<bool> enabledAtClose(const host::SessionRecord &session) {
 }  // namespace
 
 void addPanelCommand(CLI::App &app, PanelOptions &options) {
-    CLI::App *cmd = app.add_subcommand("panel", "Open the settings panel on a frame and play a scripted session");
+    const bool window = panelWindowBuiltIn();
+    CLI::App *cmd = app.add_subcommand(
+        "panel", window ? "Open the settings panel on a frame, in a window or as a scripted session"
+                        : "Open the settings panel on a frame and play a scripted session");
     cmd->add_option("input", options.input, "The frame the panel's preview works on")->required();
     options.settings.addTo(*cmd);
-    cmd->add_option("--script", options.script,
-                    "The session: one event per line (set LABEL VALUE, click Draw, drag X Y [start], ok, cancel)")
-        ->required();
+    CLI::Option *script = cmd->add_option(
+        "--script", options.script,
+        std::string(window ? "Play this session instead of opening a window: " : "The session: ") +
+            "one event per line (set LABEL VALUE, click Draw, drag X Y [start], ok, cancel)");
+    if (window) {
+        // Synthetic mouse and keyboard input for the window, for tests; see
+        // src/gui/synthetic_input.h. Kept out of --help.
+        cmd->add_option("--events", options.events)->group("");
+        cmd->footer("Without --script the panel opens in a window: OK saves to --scene, closing the window "
+                    "cancels. With no display to open it on, tavi says so and exits with status 1.");
+    } else {
+        script->required();
+    }
     cmd->add_option("--canvas", options.canvas, "Write the 320x240 preview canvas as it was at the end (PNG)");
     cmd->add_option("--screenshot", options.screenshot, "Write the whole panel as it was at the end (PNG)");
 }
 
 int runPanel(const fs::path &modulePath, const PanelOptions &options) {
-    // A script that cannot be read or parsed stops everything before any work.
-    host::PanelScript script = host::PanelScript::load(options.script);
-    if (!script.valid()) throw UsageError(describeError(script.source(), *script.error()));
+    // A script that cannot be read or parsed, or no display for the window,
+    // stops everything before any work.
+    std::optional<host::ScriptPlayer> player;
+    std::optional<PanelWindowUser> window;
+    if (!options.script.empty()) {
+        if (!options.events.empty())
+            throw UsageError("--events plays input into the window, which --script does not open");
+        host::PanelScript script = host::PanelScript::load(options.script);
+        if (!script.valid()) throw UsageError(describeError(script.source(), *script.error()));
+        player.emplace(std::move(script));
+    } else {
+        window.emplace(options.events);
+    }
 
     host::IoResult<host::LoadedImage> loaded = host::readImage(options.input);
     if (!loaded) throw std::runtime_error(loaded.error());
@@ -67,18 +91,18 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
     host::MemoryFrame frame(loaded->image);
     filter.process(frame);
 
-    host::ScriptPlayer player(std::move(script));
     const bool disable = !entry->enabled;
     panels.setSessionDriver([&](host::HostPanel &panel) {
         // A filter that is off in the scene or on the command line starts
         // with its Enabled box cleared, as the user would have left it.
         if (disable)
             if (host::HostControl *enabled = panel.findControl("Enabled")) panel.userSet(*enabled, 0);
-        return player.play(panel);
+        return player ? player->play(panel) : window->play(panel);
     });
     const int answer = module.editSettings(filter.instance());
     if (answer != 0) throw std::runtime_error(module.file().string() + ": the settings panel could not open");
-    if (!player.errorText().empty()) throw UsageError(player.errorText());
+    if (player && !player->errorText().empty()) throw UsageError(player->errorText());
+    if (window && !window->errorText().empty()) throw std::runtime_error(window->errorText());
 
     const std::optional<host::SessionRecord> &session = panels.lastSession();
     const bool confirmed = session && session->result == 1;

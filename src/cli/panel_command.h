@@ -1,5 +1,5 @@
-// tavi panel: open the filter's settings panel on a frame and play a
-// scripted session on it, as a user would at the renderer.
+// tavi panel: open the filter's settings panel on a frame, in a window or
+// with a scripted session played on it, as a user would at the renderer.
 #pragma once
 
 #include <filesystem>
@@ -15,14 +15,16 @@ namespace tavi::cli {
 struct PanelOptions {
     std::filesystem::path input;
     SettingsOptions settings;
-    std::filesystem::path script;
+    std::filesystem::path script;  // empty: the panel opens in a window
+    std::filesystem::path events;  // testing aid: synthetic input for the window
     std::filesystem::path canvas;
     std::filesystem::path screenshot;
 };
 
 void addPanelCommand(CLI::App &app, PanelOptions &options);
 
-// Returns the exit status. Script errors are usage errors.
+// Returns the exit status. Script errors are usage errors; no display for
+// the window is a failure (status 1).
 int runPanel(const std::filesystem::path &modulePath, const PanelOptions &options);
 
 }  // namespace tavi::cli

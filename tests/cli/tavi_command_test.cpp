@@ -1,34 +1,23 @@
 // The tavi command, run as a user runs it, on image files on disk.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "command_run.h"
 #include "filter_chain.h"
 #include "image_io.h"
 #include "scene_file.h"
 
 using namespace tavi::host;
 namespace fs = std::filesystem;
+using tavi::test::CommandRun;
+using tavi::test::runIn;
+using tavi::test::slurp;
 
 namespace {
-
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class TaviCommand : public ::testing::Test {
 protected:
@@ -46,17 +35,7 @@ protected:
         fs::remove_all(dir, ec);
     }
 
-    CommandRun tavi(const std::string &args) {
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
-        const std::string command = "cd '" + dir.string() + "' && '" TAVI_EXE "' " + args + " >'" + out.string() +
-                                    "' 2>'" + err.string() + "' </dev/null";
-        const int raw = std::system(command.c_str());
-        CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
-        fs::remove(out);
-        fs::remove(err);
-        return run;
-    }
+    CommandRun tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
 
     fs::path write(const std::string &name, const RgbaImage &img, bool alpha = true) {
         const fs::path file = dir / name;

@@ -1,33 +1,22 @@
 // tavi panel, run as a user runs it: a scripted session on a real frame.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "command_run.h"
 #include "image_io.h"
 #include "scene_file.h"
 
 using namespace tavi::host;
 namespace fs = std::filesystem;
+using Result = tavi::test::CommandRun;
+using tavi::test::runIn;
+using tavi::test::slurp;
 
 namespace {
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class TaviPanel : public ::testing::Test {
 protected:
@@ -53,11 +42,7 @@ protected:
 
     void script(const std::string &name, const std::string &text) { std::ofstream(dir / name) << text; }
 
-    Result tavi(const std::string &args) {
-        const std::string command = "cd '" + dir.string() + "' && '" TAVI_EXE "' " + args + " >out.txt 2>err.txt";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out.txt"), slurp(dir / "err.txt")};
-    }
+    Result tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
 
     RgbaImage picture(const std::string &name) {
         auto loaded = readImage(dir / name);

@@ -1,0 +1,202 @@
+#include "synthetic_input.h"
+
+#include <SDL.h>
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+namespace tavi::gui {
+
+namespace {
+
+constexpr int kLongestWait = 10000;
+constexpr int kFarthest = 1 << 15;
+
+std::string_view trim(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+// Splits off the first word; `rest` keeps what follows, trimmed.
+std::string_view firstWord(std::string_view line, std::string_view &rest) {
+    const auto end = line.find_first_of(" \t");
+    if (end == std::string_view::npos) {
+        rest = {};
+        return line;
+    }
+    rest = trim(line.substr(end));
+    return line.substr(0, end);
+}
+
+std::optional<int> integer(std::string_view word) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+    return value;
+}
+
+class LineError {
+public:
+    LineError(const std::string &source, int line) : where_(source + ":" + std::to_string(line) + ": ") {}
+    [[noreturn]] void operator()(const std::string &message) const { throw BadSyntheticInput(where_ + message); }
+
+private:
+    std::string where_;
+};
+
+std::pair<int, int> point(std::string_view rest, const LineError &fail) {
+    std::istringstream words{std::string(rest)};
+    std::string xs, ys, extra;
+    words >> xs >> ys >> extra;
+    const auto x = integer(xs);
+    const auto y = integer(ys);
+    if (!x || !y || !extra.empty()) fail("expected two whole numbers X Y");
+    if (*x < -kFarthest || *x > kFarthest || *y < -kFarthest || *y > kFarthest)
+        fail("a point lies in -32768..32768");
+    return {*x, *y};
+}
+
+SDL_Scancode keyNamed(std::string_view rest, const LineError &fail) {
+    if (rest.empty()) fail("expected a key name, e.g. Return or Left Ctrl");
+    const SDL_Scancode key = SDL_GetScancodeFromName(std::string(rest).c_str());
+    if (key == SDL_SCANCODE_UNKNOWN) fail("no key is named \"" + std::string(rest) + "\"");
+    return key;
+}
+
+}  // namespace
+
+SyntheticInput SyntheticInput::load(const std::filesystem::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw BadSyntheticInput(file.string() + ": cannot read the events file");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parse(text.str(), file.string());
+}
+
+SyntheticInput SyntheticInput::parse(const std::string &text, const std::string &source) {
+    SyntheticInput input;
+    std::istringstream lines(text);
+    std::string raw;
+    int number = 0;
+    auto add = [&](Step::Kind kind) -> Step & {
+        input.frames_.push_back(Step{});
+        input.frames_.back().kind = kind;
+        return input.frames_.back();
+    };
+    while (std::getline(lines, raw)) {
+        ++number;
+        const LineError fail(source, number);
+        std::string_view line = trim(raw);
+        if (line.empty() || line.front() == '#') continue;
+        std::string_view rest;
+        const std::string_view command = firstWord(line, rest);
+
+        if (command == "wait") {
+            const auto frames = integer(rest);
+            if (!frames || *frames < 1 || *frames > kLongestWait) fail("wait takes a number of frames, 1 to 10000");
+            for (int i = 0; i < *frames; ++i) add(Step::Kind::Nothing);
+        } else if (command == "move" || command == "click") {
+            const auto [x, y] = point(rest, fail);
+            Step &move = add(Step::Kind::Move);
+            move.x = x;
+            move.y = y;
+            if (command == "click") {
+                add(Step::Kind::Press);
+                add(Step::Kind::Release);
+            }
+        } else if (command == "press" || command == "release") {
+            if (!rest.empty()) fail(std::string(command) + " takes nothing after it");
+            add(command == "press" ? Step::Kind::Press : Step::Kind::Release);
+        } else if (command == "keydown" || command == "keyup" || command == "key") {
+            const SDL_Scancode key = keyNamed(rest, fail);
+            if (command != "keyup") add(Step::Kind::KeyDown).key = key;
+            if (command != "keydown") add(Step::Kind::KeyUp).key = key;
+        } else if (command == "type") {
+            if (rest.empty()) fail("type needs the text to type");
+            add(Step::Kind::Text).text = std::string(rest);
+        } else if (command == "screenshot") {
+            if (rest.empty()) fail("screenshot needs a file name");
+            add(Step::Kind::Screenshot).file = std::filesystem::path(std::string(rest));
+        } else if (command == "close") {
+            if (!rest.empty()) fail("close takes nothing after it");
+            add(Step::Kind::Close);
+        } else {
+            fail("unknown step \"" + std::string(command) +
+                 "\" (wait, move, press, release, click, keydown, keyup, key, type, screenshot, close)");
+        }
+    }
+    return input;
+}
+
+SyntheticInput::Frame SyntheticInput::playFrame(std::uint32_t windowId) {
+    Frame frame;
+    if (finished()) return frame;
+    const Step &step = frames_[next_++];
+
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    switch (step.kind) {
+        case Step::Kind::Nothing:
+            return frame;
+        case Step::Kind::Move:
+            event.type = SDL_MOUSEMOTION;
+            event.motion.windowID = windowId;
+            event.motion.state = buttonDown_ ? SDL_BUTTON_LMASK : 0;
+            event.motion.x = step.x;
+            event.motion.y = step.y;
+            event.motion.xrel = step.x - pointerX_;
+            event.motion.yrel = step.y - pointerY_;
+            pointerX_ = step.x;
+            pointerY_ = step.y;
+            break;
+        case Step::Kind::Press:
+        case Step::Kind::Release:
+            buttonDown_ = step.kind == Step::Kind::Press;
+            event.type = buttonDown_ ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            event.button.windowID = windowId;
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.state = buttonDown_ ? SDL_PRESSED : SDL_RELEASED;
+            event.button.clicks = 1;
+            event.button.x = pointerX_;
+            event.button.y = pointerY_;
+            break;
+        case Step::Kind::KeyDown:
+        case Step::Kind::KeyUp:
+            event.type = step.kind == Step::Kind::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+            event.key.windowID = windowId;
+            event.key.state = step.kind == Step::Kind::KeyDown ? SDL_PRESSED : SDL_RELEASED;
+            event.key.keysym.scancode = SDL_Scancode(step.key);
+            event.key.keysym.sym = SDL_GetKeyFromScancode(SDL_Scancode(step.key));
+            break;
+        case Step::Kind::Text: {
+            // SDL carries text in pieces of at most 31 bytes.
+            constexpr std::size_t piece = sizeof(event.text.text) - 1;
+            for (std::size_t at = 0; at < step.text.size(); at += piece) {
+                SDL_Event text;
+                std::memset(&text, 0, sizeof text);
+                text.type = SDL_TEXTINPUT;
+                text.text.windowID = windowId;
+                step.text.copy(text.text.text, piece, at);
+                SDL_PushEvent(&text);
+            }
+            return frame;
+        }
+        case Step::Kind::Screenshot:
+            frame.screenshot = step.file;
+            return frame;
+        case Step::Kind::Close:
+            event.type = SDL_WINDOWEVENT;
+            event.window.windowID = windowId;
+            event.window.event = SDL_WINDOWEVENT_CLOSE;
+            break;
+    }
+    SDL_PushEvent(&event);
+    return frame;
+}
+
+}  // namespace tavi::gui

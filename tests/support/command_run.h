@@ -1,0 +1,44 @@
+// Runs the tavi command as a user does, from a shell in a working folder,
+// and keeps what it printed.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace tavi::test {
+
+struct CommandRun {
+    int status;  // the exit status, or -1 when the command did not exit
+    std::string out;
+    std::string err;
+};
+
+inline std::string slurp(const std::filesystem::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// `program args` in `dir`, with stdin empty; `environment` (e.g.
+// "SDL_VIDEODRIVER=offscreen", or "-u DISPLAY") goes to env first. The
+// output files are removed again, so they never show among the outputs.
+inline CommandRun runIn(const std::filesystem::path &dir, const std::string &program, const std::string &args,
+                        const std::string &environment = "") {
+    const std::filesystem::path out = dir / ".tavi-stdout";
+    const std::filesystem::path err = dir / ".tavi-stderr";
+    const std::string command = "cd '" + dir.string() + "' && env " + environment + " '" + program + "' " + args +
+                                " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
+    const int raw = std::system(command.c_str());
+    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return run;
+}
+
+}  // namespace tavi::test
