@@ -111,8 +111,8 @@ inline constexpr int kRoomForARow = 128;
 // Passes 3 and 4 over the strip x0..x1, rows first..last.
 template <class View, class Blend>
 void sweepColumnPasses(const View &source, Blend &blend, int limit, int x0, int x1, int first, int last) {
-    constexpr PassGeometry kPass3 = kPassGeometry[2];
-    constexpr PassGeometry kPass4 = kPassGeometry[3];
+    constexpr PassGeometry kPass3 = kPasses[2];
+    constexpr PassGeometry kPass4 = kPasses[3];
     static_assert(kPass4.across.dx == -kPass3.across.dx, "pass 4 looks across to the other side");
 
     NotedBlends pass4Blends;

@@ -9,33 +9,12 @@
 
 #include "engine/direct_source.h"
 #include "engine/edge_limit.h"
-#include "engine/span_walk.h"
+#include "engine/pass_geometry.h"
 
 namespace engine::direct {
 
-struct Offset {
-    int dx;
-    int dy;
-};
-
-// One directional pass; the diagonal pixel is the next pixel moved one
-// line away from the across side.
-struct PassGeometry {
-    bool linesAreRows;  // positions x along rows; otherwise y along columns
-    int step;           // +1: positions ascend; -1: they descend
-    Offset across;
-    Offset next;
-    Offset diagonal;
-    bool falling;  // wants negative slopes; rising wants positive ones
-    const SpanLayout *span;
-};
-
-inline constexpr PassGeometry kPassGeometry[4] = {
-    {true, +1, {0, +1}, {+1, 0}, {+1, -1}, true, &kSpan1},
-    {true, -1, {0, +1}, {-1, 0}, {-1, -1}, false, &kSpan2},
-    {false, +1, {+1, 0}, {0, +1}, {-1, +1}, true, &kSpan3},
-    {false, +1, {-1, 0}, {0, +1}, {+1, +1}, false, &kSpan4},
-};
+using engine::kPasses;
+using engine::PassGeometry;
 
 enum class WalkState : std::uint8_t { idle, inRun, stepFound };
 
@@ -74,14 +53,14 @@ private:
 // next pixels differ. They come from `memo` when one is given.
 template <int PassNumber, class View, class Blend>
 class LineScanner {
-    static constexpr PassGeometry kPass = kPassGeometry[PassNumber - 1];
+    static constexpr PassGeometry kPass = kPasses[PassNumber - 1];
     using Px = Pixel<typename View::Group>;
 
 public:
     LineScanner(const View &source, Blend &blend, int limit, SlopeMemo *memo = nullptr)
         : source_(source), blend_(blend), limit_(limit), memo_(memo) {}
 
-    static constexpr int step() { return kPass.step; }
+    static constexpr int step() { return kPass.positionDirection; }
 
     // Runs one position of `line`; returns the position to run next, which
     // lies back at the step after a blend.
@@ -121,7 +100,7 @@ public:
             blend(walk, position, line);
             position = walk.stepAt;
         }
-        return position + kPass.step;
+        return position + kPass.positionDirection;
     }
 
 private:
@@ -140,7 +119,8 @@ private:
 
     // The slope one position back along the line.
     int previousSlope(int x, int y) const {
-        return kPass.linesAreRows ? slopeAt(x - kPass.step, y) : slopeAt(x, y - kPass.step);
+        constexpr int back = -kPass.positionDirection;
+        return kPass.linesAreRows ? slopeAt(x + back, y) : slopeAt(x, y + back);
     }
 
     int slopeAt(int x, int y) const { return memo_ != nullptr ? memo_->slope(source_, x, y) : source_.slope(x, y); }

@@ -9,6 +9,7 @@
 #include "engine/edge_tests.h"
 #include "engine/engine.h"
 #include "engine/interior.h"
+#include "engine/pass_geometry.h"
 
 const BlendRoutines kSpanBlends{
     {smooth1, smooth2, smooth3, smooth4},
@@ -21,46 +22,9 @@ using engine::edgeLimit;
 using engine::Interior;
 using engine::kNearlyAlikeLimit;
 
-struct Offset {
-    int dx;
-    int dy;
-};
-
-struct Point {
-    int x;
-    int y;
-    Point operator+(Offset o) const { return {x + o.dx, y + o.dy}; }
-};
-
-// One directional pass. The diagonal pixel is always the next pixel moved
-// one line away from the across side.
-struct Pass {
-    bool linesAreRows;      // lines are rows and positions x; otherwise columns and y
-    int lineDirection;      // +1: lines ascend; -1: they descend
-    int positionDirection;  // +1: positions ascend; -1: they descend
-    Offset across;
-    Offset next;
-    Offset diagonal;
-    bool falling;  // the slope rule: falling wants negative slopes, rising positive
-
-    Point pixel(int position, int line) const {
-        return linesAreRows ? Point{position, line} : Point{line, position};
-    }
-};
-
-// Passes 1 and 2 follow edges between a row and the row below it, from
-// either end; passes 3 and 4 edges between a column and its neighbour to
-// the right (3) or left (4), columns taken from either end.
-constexpr Pass kPasses[4] = {
-    {.linesAreRows = true, .lineDirection = +1, .positionDirection = +1,
-     .across = {0, +1}, .next = {+1, 0}, .diagonal = {+1, -1}, .falling = true},
-    {.linesAreRows = true, .lineDirection = +1, .positionDirection = -1,
-     .across = {0, +1}, .next = {-1, 0}, .diagonal = {-1, -1}, .falling = false},
-    {.linesAreRows = false, .lineDirection = +1, .positionDirection = +1,
-     .across = {+1, 0}, .next = {0, +1}, .diagonal = {-1, +1}, .falling = true},
-    {.linesAreRows = false, .lineDirection = -1, .positionDirection = +1,
-     .across = {-1, 0}, .next = {0, +1}, .diagonal = {+1, +1}, .falling = false},
-};
+using engine::kPasses;
+using Pass = engine::PassGeometry;
+using Point = engine::PixelAt;
 
 // Inclusive bounds walked in one direction.
 struct Walk {
