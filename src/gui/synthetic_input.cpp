@@ -2,11 +2,12 @@
 
 #include <SDL.h>
 
-#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string_view>
+
+#include "line_words.h"
 
 namespace tavi::gui {
 
@@ -15,30 +16,9 @@ namespace {
 constexpr int kLongestWait = 10000;
 constexpr int kFarthest = 1 << 15;
 
-std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
-// Splits off the first word; `rest` keeps what follows, trimmed.
-std::string_view firstWord(std::string_view line, std::string_view &rest) {
-    const auto end = line.find_first_of(" \t");
-    if (end == std::string_view::npos) {
-        rest = {};
-        return line;
-    }
-    rest = trim(line.substr(end));
-    return line.substr(0, end);
-}
-
-std::optional<int> integer(std::string_view word) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
-    return value;
-}
+using host::firstWord;
+using host::trim;
+using host::wholeNumber;
 
 class LineError {
 public:
@@ -53,8 +33,8 @@ std::pair<int, int> point(std::string_view rest, const LineError &fail) {
     std::istringstream words{std::string(rest)};
     std::string xs, ys, extra;
     words >> xs >> ys >> extra;
-    const auto x = integer(xs);
-    const auto y = integer(ys);
+    const auto x = wholeNumber(xs);
+    const auto y = wholeNumber(ys);
     if (!x || !y || !extra.empty()) fail("expected two whole numbers X Y");
     if (*x < -kFarthest || *x > kFarthest || *y < -kFarthest || *y > kFarthest)
         fail("a point lies in -32768..32768");
@@ -97,7 +77,7 @@ SyntheticInput SyntheticInput::parse(const std::string &text, const std::string 
         const std::string_view command = firstWord(line, rest);
 
         if (command == "wait") {
-            const auto frames = integer(rest);
+            const auto frames = wholeNumber(rest);
             if (!frames || *frames < 1 || *frames > kLongestWait) fail("wait takes a number of frames, 1 to 10000");
             for (int i = 0; i < *frames; ++i) add(Step::Kind::Nothing);
         } else if (command == "move" || command == "click") {

@@ -1,51 +1,16 @@
 #include "panel_script.h"
 
-#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include "line_words.h"
 
 namespace tavi::host {
 
 namespace {
 
 constexpr int kPointerLimit = 32767;
-
-std::optional<int> parseInt(std::string_view text) {
-    int value = 0;
-    const char *end = text.data() + text.size();
-    const auto [stop, fault] = std::from_chars(text.data(), end, value);
-    if (fault != std::errc() || stop != end || text.empty()) return std::nullopt;
-    return value;
-}
-
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-// Splits off the first word; `rest` keeps what follows, trimmed.
-std::string_view firstWord(std::string_view text, std::string_view &rest) {
-    const auto space = text.find_first_of(" \t");
-    if (space == std::string_view::npos) {
-        rest = {};
-        return text;
-    }
-    rest = trim(text.substr(space));
-    return text.substr(0, space);
-}
-
-std::vector<std::string_view> words(std::string_view text) {
-    std::vector<std::string_view> found;
-    while (!text.empty()) {
-        std::string_view rest;
-        found.push_back(firstWord(text, rest));
-        text = rest;
-    }
-    return found;
-}
 
 // One line's event, or what is wrong with it.
 std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) {
@@ -70,8 +35,8 @@ std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) 
     }
     if (command == "drag") {
         if (args.size() != 2 && args.size() != 3) return "drag needs X Y, optionally followed by start";
-        const auto x = parseInt(args[0]);
-        const auto y = parseInt(args[1]);
+        const auto x = wholeNumber(args[0]);
+        const auto y = wholeNumber(args[1]);
         if (!x || !y) return "drag needs whole numbers for X and Y";
         if (*x < -kPointerLimit - 1 || *x > kPointerLimit || *y < -kPointerLimit - 1 || *y > kPointerLimit)
             return "drag coordinates lie in -32768..32767";
@@ -101,7 +66,7 @@ Resolved resolveValue(const ControlState &control, const std::string &text) {
     const std::string name = displayName(control);
     const auto range = valueRange(control);
     if (!range) return {0, name + " has no value to set"};
-    const auto number = parseInt(text);
+    const auto number = wholeNumber(text);
     if (control.kind == ControlKind::Popup && !number) {
         for (std::size_t i = 0; i < control.spec.items.size(); ++i)
             if (control.spec.items[i] == text) return {int(i), std::nullopt};

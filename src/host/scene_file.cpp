@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "atomic_file.h"
+#include "line_words.h"
 
 namespace tavi::host {
 
@@ -16,14 +17,8 @@ constexpr std::string_view kFilterEntry = "ImageFilter";
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (isBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (isBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
 std::string_view nextWord(std::string_view &rest) {
-    rest = trimmed(rest);
+    rest = trim(rest);
     std::size_t end = 0;
     while (end < rest.size() && !isBlank(rest[end])) ++end;
     std::string_view word = rest.substr(0, end);
@@ -47,7 +42,7 @@ public:
 
     SceneFilter filter(std::string_view rest) const {
         SceneFilter f;
-        rest = trimmed(rest);
+        rest = trim(rest);
         if (rest.empty() || rest.front() != '"') fail("expected the server name in double quotes");
         const std::size_t close = rest.find('"', 1);
         if (close == std::string_view::npos) fail("the server name has no closing quote");
@@ -66,7 +61,7 @@ public:
         else
             fail("expected \"on\" or \"off\" after the server name, found \"" + std::string(state) + "\"");
 
-        const std::string_view settings = trimmed(rest);
+        const std::string_view settings = trim(rest);
         if (settings.size() > kMaxSettingsLine)
             fail("the settings line is " + std::to_string(settings.size()) + " bytes long; at most " +
                  std::to_string(kMaxSettingsLine) + " fit");
@@ -92,7 +87,7 @@ Scene parseScene(std::string_view text, const std::string &name) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         ++number;
 
-        const std::string_view content = trimmed(line);
+        const std::string_view content = trim(line);
         if (content.empty() || content.front() == '#') continue;
         LineParser parser(name, number);
         std::string_view rest = content;
@@ -104,7 +99,7 @@ Scene parseScene(std::string_view text, const std::string &name) {
             if (version != std::to_string(kSceneFormatVersion))
                 parser.fail("scene format version \"" + std::string(version) + "\" is not supported (this host reads " +
                             std::to_string(kSceneFormatVersion) + ")");
-            if (!trimmed(rest).empty()) parser.fail("unexpected text after the header");
+            if (!trim(rest).empty()) parser.fail("unexpected text after the header");
             haveHeader = true;
         } else if (keyword == kFilterEntry) {
             scene.filters.push_back(parser.filter(rest));
