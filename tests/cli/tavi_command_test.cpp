@@ -19,22 +19,8 @@ using tavi::test::slurp;
 
 namespace {
 
-class TaviCommand : public ::testing::Test {
+class TaviCommand : public tavi::test::CommandFolder {
 protected:
-    fs::path dir;
-
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tavi_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir, ec);
-    }
-
     CommandRun tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
 
     fs::path write(const std::string &name, const RgbaImage &img, bool alpha = true) {

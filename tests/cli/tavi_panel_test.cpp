@@ -18,14 +18,10 @@ using tavi::test::slurp;
 
 namespace {
 
-class TaviPanel : public ::testing::Test {
+class TaviPanel : public tavi::test::CommandFolder {
 protected:
-    fs::path dir = fs::temp_directory_path() /
-                   ("tavi_panel_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-
     void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        CommandFolder::SetUp();
         RgbaImage frame(400, 300);
         for (int y = 0; y < frame.height; ++y)
             for (int x = 0; x < frame.width; ++x) {
@@ -38,7 +34,6 @@ protected:
             }
         ASSERT_TRUE(writeImage(dir / "frame.png", frame).ok());
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     void script(const std::string &name, const std::string &text) { std::ofstream(dir / name) << text; }
 

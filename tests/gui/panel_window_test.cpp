@@ -83,14 +83,10 @@ std::vector<std::pair<std::string, std::string>> prefixesAtMarks(const std::stri
     return prefixes;
 }
 
-class PanelWindow : public ::testing::Test {
+class PanelWindow : public tavi::test::CommandFolder {
 protected:
-    fs::path dir = fs::temp_directory_path() /
-                   ("tavi_window_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-
     void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        CommandFolder::SetUp();
         // A gradient, so that every window on the frame looks different,
         // crossed by a slanted edge for the filter to work on.
         RgbaImage frame(400, 300);
@@ -106,7 +102,6 @@ protected:
         ASSERT_TRUE(writeImage(dir / "frame.png", frame).ok());
         std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     // `environment` goes before the command, e.g. "SDL_VIDEODRIVER=offscreen".
     Result tavi(const std::string &environment, const std::string &args) {

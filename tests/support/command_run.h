@@ -1,7 +1,8 @@
-// Runs the tavi command as a user does, from a shell in a working folder,
-// and keeps what it printed.
+// Runs the tavi command as a user does, from a shell in a folder of its
+// own, and keeps what it printed.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -40,5 +41,25 @@ inline CommandRun runIn(const std::filesystem::path &dir, const std::string &pro
     std::filesystem::remove(err);
     return run;
 }
+
+// A fresh folder for each test, named after it, where the command under
+// test runs; removed afterwards, even where a test took permissions away.
+class CommandFolder : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+
+    void SetUp() override {
+        const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::temp_directory_path() /
+              ("tavi_" + std::string(test->test_suite_name()) + "_" + test->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(dir, ec);
+    }
+};
 
 }  // namespace tavi::test
