@@ -23,9 +23,9 @@
 #include "engine/direct_path.h"
 #include "engine/engine.h"
 #include "filter/process.h"
-#include "engine_bench.h"
-#include "memory_frame.h"
-#include "sample_scene.h"
+#include "support/engine_bench.h"
+#include "host/loader/memory_frame.h"
+#include "host/imaging/sample_scene.h"
 
 namespace {
 

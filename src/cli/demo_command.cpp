@@ -1,4 +1,4 @@
-#include "demo_command.h"
+#include "cli/demo_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "comparison.h"
-#include "filter_chain.h"
-#include "image_io.h"
-#include "image_metrics.h"
-#include "sample_scene.h"
-#include "usage_error.h"
+#include "host/imaging/comparison.h"
+#include "host/scene/filter_chain.h"
+#include "host/imaging/image_io.h"
+#include "host/imaging/image_metrics.h"
+#include "host/imaging/sample_scene.h"
+#include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
 

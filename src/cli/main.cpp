@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <exception>
 
-#include "demo_command.h"
-#include "filter_module.h"
-#include "hosted_filter.h"
-#include "module_path.h"
-#include "panel_command.h"
-#include "process_command.h"
-#include "usage_error.h"
+#include "cli/demo_command.h"
+#include "host/loader/filter_module.h"
+#include "host/loader/hosted_filter.h"
+#include "cli/module_path.h"
+#include "cli/panel_command.h"
+#include "cli/process_command.h"
+#include "cli/usage_error.h"
 
 #ifndef TAVI_HOST_VERSION
 #define TAVI_HOST_VERSION "unknown"

@@ -1,10 +1,10 @@
-#include "output_plan.h"
+#include "cli/output_plan.h"
 
 #include <cctype>
 #include <map>
 #include <regex>
 
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
 

@@ -1,28 +1,23 @@
-#include "panel_command.h"
+#include "cli/panel_command.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 
-#include "filter_module.h"
-#include "hosted_filter.h"
-#include "image_io.h"
-#include "memory_frame.h"
-#include "panel_script.h"
-#include "panel_services.h"
-#include "panel_window_user.h"
-#include "usage_error.h"
+#include "host/loader/filter_module.h"
+#include "host/loader/hosted_filter.h"
+#include "host/imaging/image_io.h"
+#include "host/loader/memory_frame.h"
+#include "host/panel/panel_script.h"
+#include "host/panel/panel_services.h"
+#include "cli/panel_window_user.h"
+#include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
 
 namespace tavi::cli {
 
 namespace {
-
-void savePicture(const fs::path &file, const host::RgbaImage &picture) {
-    auto written = host::writeImage(file, picture, host::WriteOptions{false, {}});
-    if (!written) throw std::runtime_error(written.error());
-}
 
 // The Enabled check box's value at the end of the session, if it has one.
 std::optional<bool> enabledAtClose(const host::SessionRecord &session) {
@@ -115,8 +110,8 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         host::writeScene(options.settings.scene, scene);
         std::printf("Saved the settings to %s\n", options.settings.scene.string().c_str());
     }
-    if (session && !options.canvas.empty()) savePicture(options.canvas, session->canvas);
-    if (session && !options.screenshot.empty()) savePicture(options.screenshot, session->panel);
+    if (session && !options.canvas.empty()) host::writePicture(options.canvas, session->canvas);
+    if (session && !options.screenshot.empty()) host::writePicture(options.screenshot, session->panel);
     return kExitOk;
 }
 

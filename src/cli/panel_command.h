@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "settings_options.h"
+#include "cli/settings_options.h"
 
 namespace CLI {
 class App;

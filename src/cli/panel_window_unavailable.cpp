@@ -1,7 +1,7 @@
 // `tavi panel` in a build without the panel window (TAVI_GUI=OFF): only
 // scripted sessions.
-#include "panel_window_user.h"
-#include "usage_error.h"
+#include "cli/panel_window_user.h"
+#include "cli/usage_error.h"
 
 namespace tavi::cli {
 

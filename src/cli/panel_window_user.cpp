@@ -1,12 +1,12 @@
-#include "panel_window_user.h"
+#include "cli/panel_window_user.h"
 
 #include <exception>
 #include <optional>
 
-#include "display.h"
-#include "panel_window.h"
-#include "synthetic_input.h"
-#include "usage_error.h"
+#include "gui/display.h"
+#include "gui/panel_window.h"
+#include "gui/synthetic_input.h"
+#include "cli/usage_error.h"
 
 namespace tavi::cli {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "host_panel.h"
+#include "host/panel/host_panel.h"
 
 namespace tavi::cli {
 

@@ -1,4 +1,4 @@
-#include "process_command.h"
+#include "cli/process_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -9,11 +9,11 @@
 #include <memory>
 #include <thread>
 
-#include "filter_chain.h"
-#include "image_io.h"
-#include "output_plan.h"
-#include "progress_bar.h"
-#include "usage_error.h"
+#include "host/scene/filter_chain.h"
+#include "host/imaging/image_io.h"
+#include "cli/output_plan.h"
+#include "cli/progress_bar.h"
+#include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
 

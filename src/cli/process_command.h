@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "settings_options.h"
+#include "cli/settings_options.h"
 
 namespace CLI {
 class App;

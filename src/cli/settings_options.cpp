@@ -1,9 +1,9 @@
-#include "settings_options.h"
+#include "cli/settings_options.h"
 
 #include <CLI/CLI.hpp>
 
-#include "hosted_filter.h"
-#include "tavi_settings.h"
+#include "host/loader/hosted_filter.h"
+#include "host/scene/tavi_settings.h"
 
 namespace tavi::cli {
 

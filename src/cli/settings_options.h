@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "filter_module.h"
-#include "scene_file.h"
+#include "host/loader/filter_module.h"
+#include "host/scene/scene_file.h"
 
 namespace CLI {
 class App;

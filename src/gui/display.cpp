@@ -1,4 +1,4 @@
-#include "display.h"
+#include "gui/display.h"
 
 #include <SDL.h>
 

@@ -1,12 +1,12 @@
-#include "panel_look.h"
+#include "gui/panel_look.h"
 
 #include <imgui.h>
 
 #include <string>
 #include <vector>
 
-#include "panel_painter.h"
-#include "pixel_font.h"
+#include "host/panel/panel_painter.h"
+#include "host/panel/pixel_font.h"
 
 namespace tavi::gui {
 

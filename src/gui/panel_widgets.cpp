@@ -1,12 +1,12 @@
-#include "panel_widgets.h"
+#include "gui/panel_widgets.h"
 
 #include <imgui.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "panel_layout.h"
-#include "panel_look.h"
+#include "host/panel/panel_layout.h"
+#include "gui/panel_look.h"
 
 namespace tavi::gui {
 

@@ -8,7 +8,7 @@
 // out and take no input.
 #pragma once
 
-#include "host_panel.h"
+#include "host/panel/host_panel.h"
 
 namespace tavi::gui {
 

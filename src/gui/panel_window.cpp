@@ -1,4 +1,4 @@
-#include "panel_window.h"
+#include "gui/panel_window.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -10,13 +10,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "image_io.h"
-#include "panel_look.h"
-#include "panel_painter.h"
-#include "panel_widgets.h"
-#include "picture_texture.h"
-#include "pointer_input.h"
-#include "window_capture.h"
+#include "host/imaging/image_io.h"
+#include "gui/panel_look.h"
+#include "host/panel/panel_painter.h"
+#include "gui/panel_widgets.h"
+#include "gui/picture_texture.h"
+#include "gui/pointer_input.h"
+#include "gui/window_capture.h"
 
 namespace tavi::gui {
 
@@ -135,11 +135,6 @@ bool escapePressed() {
            !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
 }
 
-void savePicture(const std::filesystem::path &file, const host::RgbaImage &picture) {
-    auto written = host::writeImage(file, picture, host::WriteOptions{false, {}});
-    if (!written) throw std::runtime_error(written.error());
-}
-
 }  // namespace
 
 int PanelWindow::run(host::HostPanel &panel) {
@@ -206,7 +201,7 @@ int PanelWindow::run(host::HostPanel &panel) {
         glClearColor(host::kPanelGrey.r / 255.0f, host::kPanelGrey.g / 255.0f, host::kPanelGrey.b / 255.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-        if (orders.screenshot) savePicture(*orders.screenshot, captureFramebuffer(width, height));
+        if (orders.screenshot) host::writePicture(*orders.screenshot, captureFramebuffer(width, height));
         SDL_GL_SwapWindow(window.get());
 
         if (answer >= 0) return answer;

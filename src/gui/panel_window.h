@@ -10,8 +10,8 @@
 
 #include <optional>
 
-#include "host_panel.h"
-#include "synthetic_input.h"
+#include "host/panel/host_panel.h"
+#include "gui/synthetic_input.h"
 
 namespace tavi::gui {
 

@@ -1,4 +1,4 @@
-#include "picture_texture.h"
+#include "gui/picture_texture.h"
 
 #include <SDL_opengl.h>
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "rgba_image.h"
+#include "host/base/rgba_image.h"
 
 namespace tavi::gui {
 

@@ -1,4 +1,4 @@
-#include "pointer_input.h"
+#include "gui/pointer_input.h"
 
 #include <imgui.h>
 

@@ -1,4 +1,4 @@
-#include "synthetic_input.h"
+#include "gui/synthetic_input.h"
 
 #include <SDL.h>
 
@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "line_words.h"
+#include "host/base/line_words.h"
 
 namespace tavi::gui {
 

@@ -1,4 +1,4 @@
-#include "window_capture.h"
+#include "gui/window_capture.h"
 
 #include <SDL_opengl.h>
 

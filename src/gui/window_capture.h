@@ -2,7 +2,7 @@
 // drawn and before it is swapped.
 #pragma once
 
-#include "rgba_image.h"
+#include "host/base/rgba_image.h"
 
 namespace tavi::gui {
 

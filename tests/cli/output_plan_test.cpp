@@ -3,9 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "output_plan.h"
-#include "progress_bar.h"
-#include "usage_error.h"
+#include "support/scratch_folder.h"
+#include "cli/output_plan.h"
+#include "cli/progress_bar.h"
+#include "cli/usage_error.h"
 
 using namespace tavi::cli;
 namespace fs = std::filesystem;
@@ -26,7 +27,8 @@ TEST(OutputPlan, PatternsExpand) {
 }
 
 TEST(OutputPlan, FoldersPatternsAndSingleFiles) {
-    const fs::path dir = fs::temp_directory_path() / "tavi_plan_test";
+    const tavi::test::ScratchFolder scratch;
+    const fs::path dir = scratch.path();
     fs::create_directories(dir / "out");
     const auto tasks = planOutputs({"in/a.0001.png", "in/a.0002.png"}, (dir / "out").string());
     ASSERT_EQ(tasks.size(), 2u);
@@ -37,7 +39,6 @@ TEST(OutputPlan, FoldersPatternsAndSingleFiles) {
 
     EXPECT_EQ(planOutputs({"in.png"}, "out.png")[0].output, "out.png");
     EXPECT_THROW(planOutputs({"a.png", "b.png"}, "out.png"), UsageError);
-    fs::remove_all(dir);
 }
 
 TEST(OutputPlan, RefusesToOverwriteInputsOrWriteTwice) {

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "command_run.h"
-#include "filter_chain.h"
-#include "image_io.h"
-#include "scene_file.h"
+#include "support/command_run.h"
+#include "host/scene/filter_chain.h"
+#include "host/imaging/image_io.h"
+#include "host/scene/scene_file.h"
 
 using namespace tavi::host;
 namespace fs = std::filesystem;

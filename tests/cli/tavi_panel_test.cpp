@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "command_run.h"
-#include "image_io.h"
-#include "scene_file.h"
+#include "support/command_run.h"
+#include "host/imaging/image_io.h"
+#include "host/scene/scene_file.h"
 
 using namespace tavi::host;
 namespace fs = std::filesystem;

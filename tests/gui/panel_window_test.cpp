@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "command_run.h"
-#include "image_io.h"
-#include "panel_painter.h"
-#include "scene_file.h"
+#include "support/command_run.h"
+#include "host/imaging/image_io.h"
+#include "host/panel/panel_painter.h"
+#include "host/scene/scene_file.h"
 
 using namespace tavi::host;
 namespace fs = std::filesystem;

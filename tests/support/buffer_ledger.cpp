@@ -1,4 +1,4 @@
-#include "buffer_ledger.h"
+#include "support/buffer_ledger.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+
+#include "support/scratch_folder.h"
 
 namespace tavi::test {
 
@@ -43,23 +46,20 @@ inline CommandRun runIn(const std::filesystem::path &dir, const std::string &pro
 }
 
 // A fresh folder for each test, named after it, where the command under
-// test runs; removed afterwards, even where a test took permissions away.
+// test runs; removed afterwards.
 class CommandFolder : public ::testing::Test {
 protected:
     std::filesystem::path dir;
 
     void SetUp() override {
         const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path() /
-              ("tavi_" + std::string(test->test_suite_name()) + "_" + test->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        scratch_.emplace("tavi_" + std::string(test->test_suite_name()) + "_" + test->name());
+        dir = scratch_->path();
     }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(dir, ec);
-    }
+    void TearDown() override { scratch_.reset(); }
+
+private:
+    std::optional<ScratchFolder> scratch_;
 };
 
 }  // namespace tavi::test

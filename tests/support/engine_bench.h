@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "filter/pixel_access.h"
-#include "instance_fixture.h"
-#include "rgba_image.h"
+#include "support/instance_fixture.h"
+#include "host/base/rgba_image.h"
 
 namespace tavi::test {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "filter/instance.h"
-#include "rgba_image.h"
+#include "host/base/rgba_image.h"
 
 namespace tavi::test {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "dynamic_library.h"
-#include "filter_module.h"
+#include "host/loader/dynamic_library.h"
+#include "host/loader/filter_module.h"
 
 namespace tavi::wincheck {
 

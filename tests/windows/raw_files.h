@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "rgba_image.h"
+#include "host/base/rgba_image.h"
 
 namespace tavi::wincheck {
 

@@ -3,7 +3,7 @@
 // that every compiler draws the same bytes.
 #pragma once
 
-#include "rgba_image.h"
+#include "host/base/rgba_image.h"
 
 namespace tavi::wincheck {
 

@@ -11,11 +11,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "dynamic_library.h"
+#include "host/loader/dynamic_library.h"
 #include "export_table.h"
-#include "filter_module.h"
-#include "hosted_filter.h"
-#include "memory_frame.h"
+#include "host/loader/filter_module.h"
+#include "host/loader/hosted_filter.h"
+#include "host/loader/memory_frame.h"
 #include "raw_files.h"
 #include "sample_frame.h"
 

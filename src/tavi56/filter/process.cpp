@@ -90,53 +90,45 @@ void writeBackFromPlanes(FilterInstance *inst, const FrameAccess *frame) {
 // lets them. Slots: every pixel goes through the slots, as the reference.
 enum class PixelRoute { direct, slots };
 
-void processFrame(FilterInstance *inst, const FrameAccess *frame, PixelRoute route) {
-    bindFullFrame(inst);
-    inst->curStrength = inst->strength;
-    inst->curThreshold = inst->threshold;
-    inst->curMode = inst->target + 1;
+// Nothing of this frame is written: the flag says so, and what it obtained
+// is released. The previous frame's planes stay when no new ones were made.
+void abandonFrame(FilterInstance *inst, bool newPlanes) {
+    inst->frameFailed = 1;
+    if (newPlanes) releaseFramePlanes(inst);
+    releaseRowTables(inst);
+}
 
-    const int width = frame->width;
-    const int height = frame->height;
-    // A negative size is no frame at all; an empty one has nothing to
-    // capture or write, and the previous frame stays for the preview.
-    if (width < 0 || height < 0) {
-        inst->frameFailed = 1;
-        return;
-    }
-    if (width == 0 || height == 0) return;
-
+// Row tables first: when they fail, the previous frame stays for the preview.
+bool obtainFrameStores(FilterInstance *inst, int width, int height) {
     if (!obtainRowTables(inst, height)) {
-        inst->frameFailed = 1;
-        releaseRowTables(inst);
-        return;
+        abandonFrame(inst, false);
+        return false;
     }
-
     releaseFramePlanes(inst);
     if (!obtainFramePlanes(inst, width, height)) {
-        inst->frameFailed = 1;
-        releaseFramePlanes(inst);
-        releaseRowTables(inst);
-        return;
+        abandonFrame(inst, true);
+        return false;
     }
+    return true;
+}
 
+// Fetches every row of the four channels, keeps the references and copies
+// the bytes into the frame planes.
+bool captureFrame(FilterInstance *inst, const FrameAccess *frame) {
     const int previousWidth = inst->width;
     const int previousHeight = inst->height;
     inst->frameFailed = 0;
-    inst->width = width;
-    inst->height = height;
-
-    for (int y = 0; y < height; ++y) {
+    inst->width = frame->width;
+    inst->height = frame->height;
+    for (int y = 0; y < frame->height; ++y) {
         Row rows[4];
         if (!fetchRows(frame, y, rows)) {
             // A host that cannot deliver its rows gets no output, as with
             // any other frame that could not be captured.
-            inst->frameFailed = 1;
             inst->width = previousWidth;
             inst->height = previousHeight;
-            releaseFramePlanes(inst);
-            releaseRowTables(inst);
-            return;
+            abandonFrame(inst, true);
+            return false;
         }
         inst->rowR[y] = rows[0];
         inst->rowG[y] = rows[1];
@@ -145,7 +137,10 @@ void processFrame(FilterInstance *inst, const FrameAccess *frame, PixelRoute rou
         copyRow(inst, y, rows);
     }
     inst->haveFrame = 1;
+    return true;
+}
 
+void filterAndWriteBack(FilterInstance *inst, const FrameAccess *frame, PixelRoute route) {
     const bool direct = route == PixelRoute::direct;
     if (inst->enabled == 1) {
         if (direct)
@@ -153,15 +148,16 @@ void processFrame(FilterInstance *inst, const FrameAccess *frame, PixelRoute rou
         else
             smoothThroughSlots(frame, inst, 1);
     }
-
     if (direct && inst->readDst == readB && inst->readDstA == readB_a)
         writeBackFromPlanes(inst, frame);
     else
         writeBack(inst, frame);
+}
 
-    // The rows are the frame's input, untouched by the put calls: capturing
-    // them again leaves the unfiltered frame for the preview.
-    for (int y = 0; y < height; ++y) {
+// The rows are the frame's input, untouched by the put calls: capturing
+// them again leaves the unfiltered frame for the preview.
+void recaptureForPreview(FilterInstance *inst, const FrameAccess *frame) {
+    for (int y = 0; y < frame->height; ++y) {
         Row rows[4];
         if (!fetchRows(frame, y, rows)) {
             // The rows of the first capture are still valid; use them.
@@ -172,7 +168,25 @@ void processFrame(FilterInstance *inst, const FrameAccess *frame, PixelRoute rou
         }
         copyRow(inst, y, rows);
     }
+}
 
+void processFrame(FilterInstance *inst, const FrameAccess *frame, PixelRoute route) {
+    bindFullFrame(inst);
+    inst->curStrength = inst->strength;
+    inst->curThreshold = inst->threshold;
+    inst->curMode = inst->target + 1;
+
+    // A negative size is no frame at all; an empty one has nothing to
+    // capture or write, and the previous frame stays for the preview.
+    if (frame->width < 0 || frame->height < 0) {
+        inst->frameFailed = 1;
+        return;
+    }
+    if (frame->width == 0 || frame->height == 0) return;
+
+    if (!obtainFrameStores(inst, frame->width, frame->height) || !captureFrame(inst, frame)) return;
+    filterAndWriteBack(inst, frame, route);
+    recaptureForPreview(inst, frame);
     releaseRowTables(inst);
 }
 

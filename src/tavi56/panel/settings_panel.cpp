@@ -58,21 +58,10 @@ void attach(PanelServices *services, ControlRef control, FilterInstance *inst, C
 
 FilterInstance *instanceOf(void *data) { return static_cast<FilterInstance *>(data); }
 
-}  // namespace
-
-int TaviInterface(int /*version*/, GlobalFunc /*global*/, void *local, void * /*serverData*/) {
-    // Opened before any handler activation there is no lookup to ask.
-    if (global_func == nullptr) return 2;
-    auto *services = static_cast<PanelServices *>(global_func("LWPanelServices", 0));
-    if (services == nullptr) return 2;
-    PanelRef panel = services->makePanel("Tavi ver. 1.05", services);
-    if (panel == nullptr) return 2;
-    FilterInstance *inst = instanceOf(local);
-
+// The panel's eleven controls, in the order the host lays them out.
+void buildControls(PanelServices *services, PanelRef panel, ControlRef ctl[kControlCount]) {
     const char *targetItems[] = {"RGB only", "Alpha only", "RGBA", nullptr};
     const char *previewItems[] = {"RGB", "Alpha", nullptr};
-    ControlRef ctl[kControlCount];
-
     describeChoice(targetItems, 80);
     ctl[TargetCtl] = services->addPanelControl(panel, "PopupControl", &desc, "Target");
     describeBool();
@@ -98,7 +87,11 @@ int TaviInterface(int /*version*/, GlobalFunc /*global*/, void *local, void * /*
         setInt(services, ctl[i], CONTROL_X, kPositions[i].left);
         setInt(services, ctl[i], CONTROL_Y, kPositions[i].top);
     }
+}
 
+// The controls start from the instance's settings; zoom and drag mean
+// nothing until a preview has been drawn.
+void showSettings(PanelServices *services, ControlRef ctl[kControlCount], FilterInstance *inst) {
     setInt(services, ctl[TargetCtl], CONTROL_VALUE, inst->target);
     setInt(services, ctl[EnabledCtl], CONTROL_VALUE, inst->enabled);
     setInt(services, ctl[StrengthCtl], CONTROL_VALUE, inst->strength);
@@ -113,21 +106,13 @@ int TaviInterface(int /*version*/, GlobalFunc /*global*/, void *local, void * /*
     inst->curThreshold = inst->threshold;
     inst->curMode = inst->previewType + 1;
 
-    // Zoom and drag mean nothing until a preview has been drawn.
     services->renderControl(ctl[ZoomCtl], RENDER_DISABLED);
     services->renderControl(ctl[DragCtl], RENDER_DISABLED);
     services->renderControl(ctl[ZoomCtl], RENDER_HIDDEN);
     services->renderControl(ctl[DragCtl], RENDER_HIDDEN);
+}
 
-    inst->panelFuncs = services;
-    inst->panel = panel;
-    for (int i = 0; i < kControlCount; ++i) inst->ctl[i] = ctl[i];
-
-    int width = 340;
-    int height = 370;
-    services->setPanelAttr(panel, PANEL_WIDTH, &width);
-    services->setPanelAttr(panel, PANEL_HEIGHT, &height);
-
+void attachCallbacks(PanelServices *services, PanelRef panel, ControlRef ctl[kControlCount], FilterInstance *inst) {
     attach(services, ctl[EnabledCtl], inst, Bool_SpcBuf);
     attach(services, ctl[StrengthCtl], inst, Sli_Str);
     attach(services, ctl[PreviewTypeCtl], inst, Pop_Pre);
@@ -136,20 +121,46 @@ int TaviInterface(int /*version*/, GlobalFunc /*global*/, void *local, void * /*
     attach(services, ctl[AutoCtl], inst, But_Auto);
     attach(services, ctl[DragCtl], inst, Drg_Roll);
     attach(services, ctl[ThresholdCtl], inst, Sli_Thr);
-
     services->setPanelAttr(panel, PANEL_DRAW_FUNC, reinterpret_cast<void *>(&redraw));
     services->setPanelAttr(panel, PANEL_DRAW_DATA, inst);
+}
 
-    if (services->runPanel(panel, 3) == 1) {
-        // The controls' ranges bound what comes back.
-        inst->target = readControlInt(inst, TargetCtl, CONTROL_VALUE);
-        inst->enabled = static_cast<std::uint8_t>(readControlInt(inst, EnabledCtl, CONTROL_VALUE));
-        inst->strength = readControlInt(inst, StrengthCtl, CONTROL_VALUE);
-        inst->previewType = readControlInt(inst, PreviewTypeCtl, CONTROL_VALUE);
-        inst->zoom = readControlInt(inst, ZoomCtl, CONTROL_VALUE);
-        inst->autoDraw = static_cast<std::uint8_t>(readControlInt(inst, AutoCtl, CONTROL_VALUE));
-        inst->threshold = readControlInt(inst, ThresholdCtl, CONTROL_VALUE);
-    }
+// On OK the settings take the controls' values; their ranges bound them.
+void readBackSettings(FilterInstance *inst) {
+    inst->target = readControlInt(inst, TargetCtl, CONTROL_VALUE);
+    inst->enabled = static_cast<std::uint8_t>(readControlInt(inst, EnabledCtl, CONTROL_VALUE));
+    inst->strength = readControlInt(inst, StrengthCtl, CONTROL_VALUE);
+    inst->previewType = readControlInt(inst, PreviewTypeCtl, CONTROL_VALUE);
+    inst->zoom = readControlInt(inst, ZoomCtl, CONTROL_VALUE);
+    inst->autoDraw = static_cast<std::uint8_t>(readControlInt(inst, AutoCtl, CONTROL_VALUE));
+    inst->threshold = readControlInt(inst, ThresholdCtl, CONTROL_VALUE);
+}
+
+}  // namespace
+
+int TaviInterface(int /*version*/, GlobalFunc /*global*/, void *local, void * /*serverData*/) {
+    // Opened before any handler activation there is no lookup to ask.
+    if (global_func == nullptr) return 2;
+    auto *services = static_cast<PanelServices *>(global_func("LWPanelServices", 0));
+    if (services == nullptr) return 2;
+    PanelRef panel = services->makePanel("Tavi ver. 1.05", services);
+    if (panel == nullptr) return 2;
+    FilterInstance *inst = instanceOf(local);
+
+    ControlRef ctl[kControlCount];
+    buildControls(services, panel, ctl);
+    showSettings(services, ctl, inst);
+    inst->panelFuncs = services;
+    inst->panel = panel;
+    for (int i = 0; i < kControlCount; ++i) inst->ctl[i] = ctl[i];
+
+    int width = 340;
+    int height = 370;
+    services->setPanelAttr(panel, PANEL_WIDTH, &width);
+    services->setPanelAttr(panel, PANEL_HEIGHT, &height);
+    attachCallbacks(services, panel, ctl, inst);
+
+    if (services->runPanel(panel, 3) == 1) readBackSettings(inst);
     services->dropPanel(panel);
     return 0;
 }

@@ -1,0 +1,50 @@
+// Writing a file so that readers see either the old file or the whole new
+// one: the data go to a hidden temporary file beside it, are flushed to the
+// disk, and the temporary is renamed into place. An existing file's
+// permissions carry over; a symbolic link at the target is replaced, not
+// followed.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tavi::host {
+
+// One replacement of `target`. The temporary file is removed on
+// destruction unless commit() put it in place. Failures are returned as the
+// system's reason, without the file name, for the caller to word.
+class AtomicFile {
+public:
+    explicit AtomicFile(std::filesystem::path target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    const std::filesystem::path &target() const { return target_; }
+    // A name in the target's folder that no file has, ending in the
+    // target's extension so that nothing which looks at the name mistakes
+    // the format. For writers that need a path rather than bytes.
+    const std::filesystem::path &temporary() const { return temporary_; }
+
+    // Creates the temporary file with `bytes` and flushes it to the disk.
+    std::optional<std::string> write(std::span<const unsigned char> bytes);
+    // Flushes a temporary file some other writer has made.
+    std::optional<std::string> flush();
+    // Gives the temporary the target's permissions and renames it into place.
+    std::optional<std::string> commit();
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    bool committed_ = false;
+};
+
+// Replaces `target` with `bytes`. On failure the temporary file is removed,
+// `target` is untouched, and std::runtime_error says
+// "target: cannot write (reason)".
+void writeFileAtomically(const std::filesystem::path &target, std::string_view bytes);
+
+}  // namespace tavi::host

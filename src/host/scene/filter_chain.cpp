@@ -1,0 +1,35 @@
+#include "host/scene/filter_chain.h"
+
+#include <string>
+
+#include "host/loader/memory_frame.h"
+
+namespace tavi::host {
+
+FilterChain::FilterChain(FilterModule &module, const std::vector<SceneFilter> &filters) {
+    for (const SceneFilter &f : filters) {
+        if (f.server != module.serverName())
+            throw ModuleError(module.file().string() + ": has no image filter \"" + f.server + "\" (it offers \"" +
+                              module.serverName() + "\")");
+        if (!f.enabled) continue;
+        auto filter = std::make_unique<HostedFilter>(module);
+        filter->load(f.settings);
+        filters_.push_back(std::move(filter));
+    }
+}
+
+RgbaImage FilterChain::apply(const RgbaImage &frame) {
+    RgbaImage current = frame;
+    const long pixels = long(frame.width) * long(frame.height);
+    for (auto &filter : filters_) {
+        MemoryFrame memory(current);
+        filter->process(memory);
+        if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
+            throw FrameError("the filter wrote no output for this " + std::to_string(frame.width) + "x" +
+                             std::to_string(frame.height) + " frame (not enough memory?)");
+        current = memory.output();
+    }
+    return current;
+}
+
+}  // namespace tavi::host

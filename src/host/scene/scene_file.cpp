@@ -1,0 +1,150 @@
+#include "host/scene/scene_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "host/base/atomic_file.h"
+#include "host/base/line_words.h"
+
+namespace tavi::host {
+
+namespace {
+
+constexpr std::string_view kHeader = "TaviScene";
+constexpr std::string_view kFilterEntry = "ImageFilter";
+
+// The next word of `rest`, which keeps what follows.
+std::string_view nextWord(std::string_view &rest) { return firstWord(trim(rest), rest); }
+
+bool hasControlCharacter(std::string_view s) {
+    for (unsigned char c : s)
+        if (c < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+class LineParser {
+public:
+    LineParser(const std::string &name, int number) : name_(name), number_(number) {}
+
+    [[noreturn]] void fail(const std::string &problem) const {
+        throw SceneError(name_ + ":" + std::to_string(number_) + ": " + problem);
+    }
+
+    SceneFilter filter(std::string_view rest) const {
+        SceneFilter f;
+        rest = trim(rest);
+        if (rest.empty() || rest.front() != '"') fail("expected the server name in double quotes");
+        const std::size_t close = rest.find('"', 1);
+        if (close == std::string_view::npos) fail("the server name has no closing quote");
+        f.server = std::string(rest.substr(1, close - 1));
+        if (f.server.empty()) fail("the server name is empty");
+        if (hasControlCharacter(f.server) || f.server.find('\\') != std::string::npos)
+            fail("the server name holds a control character or a backslash");
+        rest.remove_prefix(close + 1);
+        if (!rest.empty() && !isBlank(rest.front())) fail("expected a space after the server name");
+
+        const std::string_view state = nextWord(rest);
+        if (state == "on")
+            f.enabled = true;
+        else if (state == "off")
+            f.enabled = false;
+        else
+            fail("expected \"on\" or \"off\" after the server name, found \"" + std::string(state) + "\"");
+
+        const std::string_view settings = trim(rest);
+        if (settings.size() > kMaxSettingsLine)
+            fail("the settings line is " + std::to_string(settings.size()) + " bytes long; at most " +
+                 std::to_string(kMaxSettingsLine) + " fit");
+        if (hasControlCharacter(settings)) fail("the settings line holds a control character");
+        f.settings = std::string(settings);
+        return f;
+    }
+
+private:
+    const std::string &name_;
+    int number_;
+};
+
+}  // namespace
+
+Scene parseScene(std::string_view text, const std::string &name) {
+    Scene scene;
+    bool haveHeader = false;
+    int number = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++number;
+
+        const std::string_view content = trim(line);
+        if (content.empty() || content.front() == '#') continue;
+        LineParser parser(name, number);
+        std::string_view rest = content;
+        const std::string_view keyword = nextWord(rest);
+
+        if (!haveHeader) {
+            if (keyword != kHeader) parser.fail("not a scene file: expected the header \"TaviScene 1\"");
+            const std::string_view version = nextWord(rest);
+            if (version != std::to_string(kSceneFormatVersion))
+                parser.fail("scene format version \"" + std::string(version) + "\" is not supported (this host reads " +
+                            std::to_string(kSceneFormatVersion) + ")");
+            if (!trim(rest).empty()) parser.fail("unexpected text after the header");
+            haveHeader = true;
+        } else if (keyword == kFilterEntry) {
+            scene.filters.push_back(parser.filter(rest));
+        } else {
+            parser.fail("unknown entry \"" + std::string(keyword) + "\" (expected ImageFilter)");
+        }
+    }
+    if (!haveHeader) throw SceneError(name + ": not a scene file: it is empty");
+    return scene;
+}
+
+std::string formatScene(const Scene &scene) {
+    std::ostringstream out;
+    out << "# Tavi scene: the image filters, in the order they run.\n";
+    out << kHeader << ' ' << kSceneFormatVersion << '\n';
+    for (const SceneFilter &f : scene.filters) {
+        if (f.server.empty() || f.server.find_first_of("\"\\") != std::string::npos || hasControlCharacter(f.server))
+            throw SceneError("cannot write the image filter \"" + f.server + "\": its name cannot be stored");
+        if (hasControlCharacter(f.settings) || f.settings.size() > kMaxSettingsLine)
+            throw SceneError("cannot write the settings of \"" + f.server + "\": the line cannot be stored");
+        out << kFilterEntry << " \"" << f.server << "\" " << (f.enabled ? "on" : "off");
+        if (!f.settings.empty()) out << ' ' << f.settings;
+        out << '\n';
+    }
+    return out.str();
+}
+
+Scene readScene(const std::filesystem::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        const int err = errno;
+        std::error_code ec;
+        if (!std::filesystem::exists(file, ec)) throw SceneError(file.string() + ": no such file");
+        throw SceneError(file.string() + ": cannot be read (" + std::strerror(err) + ")");
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw SceneError(file.string() + ": read error");
+    return parseScene(text.str(), file.string());
+}
+
+void writeScene(const std::filesystem::path &file, const Scene &scene) {
+    std::string text;
+    try {
+        text = formatScene(scene);
+    } catch (const SceneError &e) {
+        throw SceneError(file.string() + ": " + e.what());
+    }
+    try {
+        writeFileAtomically(file, text);
+    } catch (const std::exception &e) {
+        throw SceneError(e.what());
+    }
+}
+
+}  // namespace tavi::host
