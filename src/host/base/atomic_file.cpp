@@ -1,6 +1,7 @@
 #include "host/base/atomic_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -8,25 +9,34 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "host/base/live_temporaries.h"
+#include "host/base/temporary_names.h"
+
 namespace fs = std::filesystem;
 
 namespace tavi::host {
 
 namespace {
 
-std::atomic<unsigned> temporaryCounter{0};
+std::atomic<unsigned long> temporaryCounter{0};
 
 std::string systemError() { return std::strerror(errno); }
 
-fs::path hiddenTemporaryBeside(const fs::path &target) {
-    const fs::path folder = target.parent_path();
+fs::path unusedTemporaryBeside(const fs::path &target) {
     for (;;) {
-        const std::string leaf = "." + target.stem().string() + ".tavi-" + std::to_string(::getpid()) + "-" +
-                                 std::to_string(temporaryCounter++) + target.extension().string();
-        fs::path candidate = folder / leaf;
+        fs::path candidate = temporaryNameFor(target, temporaryCounter++);
         std::error_code error;
         if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
     }
+}
+
+// The mode of the file being replaced, so that a private file is never
+// readable by others while its replacement is written; 0666 less the umask
+// for a new one.
+mode_t creationMode(const fs::path &target) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 0777;
+    return 0666;
 }
 
 // Data on the disk before the rename, so that a crash cannot leave the
@@ -40,17 +50,14 @@ std::optional<std::string> syncAndClose(int descriptor) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)), temporary_(hiddenTemporaryBeside(target_)) {}
+AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)), temporary_(unusedTemporaryBeside(target_)) {}
 
 AtomicFile::~AtomicFile() {
-    if (!committed_) {
-        std::error_code ignored;
-        fs::remove(temporary_, ignored);
-    }
+    if (!committed_) live_temporaries::discard(temporary_);
 }
 
 std::optional<std::string> AtomicFile::write(std::span<const unsigned char> bytes) {
-    const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int descriptor = live_temporaries::create(temporary_, creationMode(target_));
     if (descriptor < 0) return systemError();
     while (!bytes.empty()) {
         const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
@@ -65,18 +72,20 @@ std::optional<std::string> AtomicFile::write(std::span<const unsigned char> byte
     return syncAndClose(descriptor);
 }
 
+std::optional<std::string> AtomicFile::lend() {
+    if (!live_temporaries::lend(temporary_)) return "interrupted";
+    return std::nullopt;
+}
+
 std::optional<std::string> AtomicFile::flush() {
+    live_temporaries::settle(temporary_);
     const int descriptor = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) return systemError();
     return syncAndClose(descriptor);
 }
 
 std::optional<std::string> AtomicFile::commit() {
-    std::error_code error;
-    const fs::file_status existing = fs::status(target_, error);
-    if (fs::exists(existing)) fs::permissions(temporary_, existing.permissions(), error);
-    fs::rename(temporary_, target_, error);
-    if (error) return error.message();
+    if (auto failure = live_temporaries::place(temporary_, target_)) return failure;
     committed_ = true;
     return std::nullopt;
 }

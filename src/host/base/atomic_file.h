@@ -1,8 +1,11 @@
 // Writing a file so that readers see either the old file or the whole new
 // one: the data go to a hidden temporary file beside it, are flushed to the
 // disk, and the temporary is renamed into place. An existing file's
-// permissions carry over; a symbolic link at the target is replaced, not
-// followed.
+// permissions carry over (the temporary has them from the start); a
+// symbolic link at the target is replaced, not followed; anything else that
+// is not a regular file (a device, a FIFO, a folder) is never replaced.
+// The temporary's name (temporary_names.h) fits wherever the target's does,
+// and while it exists it is listed in live_temporaries.h.
 #pragma once
 
 #include <filesystem>
@@ -31,6 +34,9 @@ public:
 
     // Creates the temporary file with `bytes` and flushes it to the disk.
     std::optional<std::string> write(std::span<const unsigned char> bytes);
+    // Before another writer makes the temporary by its name: lists it as
+    // lent. Fails when the process is being stopped.
+    std::optional<std::string> lend();
     // Flushes a temporary file some other writer has made.
     std::optional<std::string> flush();
     // Gives the temporary the target's permissions and renames it into place.

@@ -439,6 +439,7 @@ std::optional<std::string> encodeInto(AtomicFile &file, OIIO::ImageOutput &outpu
             return output.geterror();
         if (auto problem = file.write(memory.buffer())) return problem;
     } else {
+        if (auto problem = file.lend()) return problem;
         if (!encode(output, temporaryName, spec, image)) return output.geterror();
         if (auto problem = file.flush()) return problem;
     }

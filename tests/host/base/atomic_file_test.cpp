@@ -1,0 +1,173 @@
+// The one atomic write: temporary names, permissions, what it never
+// replaces, and the temporaries a stopped or killed run leaves.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "host/base/atomic_file.h"
+#include "host/base/live_temporaries.h"
+#include "host/base/temporary_names.h"
+#include "support/scratch_folder.h"
+
+using namespace tavi::host;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contents(const fs::path &file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+mode_t modeOf(const fs::path &file) {
+    struct stat st {};
+    EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
+    return st.st_mode & 07777;
+}
+
+// The id of a process that has ended.
+pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+bool validUtf8(const std::string &text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(AtomicFile, EveryNameTheFileSystemTakesCanBeWritten) {
+    const tavi::test::ScratchFolder scratch;
+    const std::string ascii = std::string(251, 'a') + ".png";
+    std::string accented;
+    while (accented.size() + 2 <= 250) accented += "\xC3\xA9";  // é
+    accented += std::string(251 - accented.size(), 'b') + ".png";
+    for (const std::string &name : {ascii, accented}) {
+        ASSERT_EQ(name.size(), 255u);
+        writeFileAtomically(scratch / name, "frame");
+        EXPECT_EQ(contents(scratch / name), "frame");
+
+        const std::string temporary = temporaryNameFor(scratch / name, 12345678).filename().string();
+        EXPECT_LE(temporary.size(), 255u);
+        EXPECT_TRUE(temporary.ends_with(".png")) << temporary;
+        EXPECT_TRUE(validUtf8(temporary)) << "cut inside a character: " << temporary;
+        EXPECT_EQ(temporaryOwner(temporary), ::getpid());
+    }
+    EXPECT_EQ(scratch.entries().size(), 2u) << "no temporary left behind";
+}
+
+TEST(AtomicFile, TheReplacementHasTheOldFilesPermissionsFromTheStart) {
+    const tavi::test::ScratchFolder scratch;
+    const fs::path secret = scratch / "secret.tvs";
+    std::ofstream(secret) << "old";
+    ::chmod(secret.c_str(), 0600);
+
+    AtomicFile file(secret);
+    const std::string text = "new";
+    ASSERT_FALSE(file.write({reinterpret_cast<const unsigned char *>(text.data()), text.size()}));
+    EXPECT_EQ(modeOf(file.temporary()), 0600u) << "never readable by others, even while written";
+    ASSERT_FALSE(file.commit());
+    EXPECT_EQ(modeOf(secret), 0600u);
+    EXPECT_EQ(contents(secret), "new");
+}
+
+TEST(AtomicFile, WhatIsNotARegularFileIsNeverReplaced) {
+    const tavi::test::ScratchFolder scratch;
+    const fs::path fifo = scratch / "pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        writeFileAtomically(fifo, "frame");
+        ADD_FAILURE() << "the FIFO was replaced";
+    } catch (const std::runtime_error &e) {
+        EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // A symbolic link is replaced, not followed.
+    std::ofstream(scratch / "target.txt") << "kept";
+    fs::create_symlink("target.txt", scratch / "link.txt");
+    writeFileAtomically(scratch / "link.txt", "written");
+    EXPECT_FALSE(fs::is_symlink(scratch / "link.txt"));
+    EXPECT_EQ(contents(scratch / "target.txt"), "kept");
+    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"link.txt", "pipe.png", "target.txt"}));
+}
+
+TEST(TemporaryNames, OnlyOurOwnNamesAreRecognised) {
+    EXPECT_EQ(temporaryOwner(".shot.0001.tavi-4242-7.png"), 4242);
+    EXPECT_EQ(temporaryOwner(".scene.tavi-17-0"), 17);
+    EXPECT_EQ(temporaryOwner("..tavi-17-0.png"), 17) << "a stem shortened to nothing";
+    for (const char *other : {"shot.tavi-4242-7.png", ".shot.tavi-42x-7.png", ".shot.tavi-42-.png", ".shot.tavi--7.png",
+                              ".shot.tavi-0-7.png", ".shot.tavi-42-7.tar.gz", ".tavi-42-7.png",
+                              ".shot.tavi-99999999999-1.png"})
+        EXPECT_EQ(temporaryOwner(other), std::nullopt) << other;
+}
+
+TEST(TemporaryNames, LeftoversOfEndedProcessesAreRemoved) {
+    const tavi::test::ScratchFolder scratch;
+    const std::string dead = std::to_string(endedProcess());
+    const std::string alive = std::to_string(::getpid());
+    std::ofstream(scratch / (".a.tavi-" + dead + "-0.png")) << "left by a killed run";
+    std::ofstream(scratch / (".b.tavi-" + alive + "-0.png")) << "being written now";
+    std::ofstream(scratch / ".c.tavi-notes.png") << "someone else's";
+    std::ofstream(scratch / "d.png") << "a frame";
+    fs::create_symlink("d.png", scratch / (".e.tavi-" + dead + "-1.png"));
+
+    EXPECT_EQ(removeLeftoverTemporaries(scratch.path()), 1u);
+    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{".b.tavi-" + alive + "-0.png", ".c.tavi-notes.png",
+                                                          ".e.tavi-" + dead + "-1.png", "d.png"}));
+}
+
+TEST(LiveTemporaries, AStopRemovesTheListedFilesAndHoldsBackTheRest) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const tavi::test::ScratchFolder scratch;
+    const fs::path target = scratch / "frame.png";
+    // In a child process: the stop keeps its lock until the process ends.
+    EXPECT_EXIT(
+        {
+            AtomicFile written(target);
+            const std::string text = "half a frame";
+            if (written.write({reinterpret_cast<const unsigned char *>(text.data()), text.size()})) ::_exit(2);
+            // A library writing a temporary by name: the stop waits for it.
+            AtomicFile lent(scratch / "other.tif");
+            if (lent.lend()) ::_exit(3);
+            std::thread library([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                std::ofstream(lent.temporary()) << "written by a library";
+                (void)lent.flush();
+            });
+            const std::size_t placed = live_temporaries::removeAllAndHold([] { return false; });
+            library.join();
+            const bool gone = !fs::exists(written.temporary()) && !fs::exists(lent.temporary());
+            // Nothing is put in place after the stop.
+            std::atomic<bool> committed{false};
+            std::thread late([&] { committed = !written.commit(); });
+            late.detach();
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::_exit(gone && placed == 0 && !committed && !fs::exists(target) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(scratch.entries().empty());
+}
