@@ -11,6 +11,45 @@ namespace tavi::host {
 namespace {
 
 constexpr int kPointerLimit = 32767;
+// Longer words of a script are cut to this many bytes in messages.
+constexpr std::size_t kShownBytes = 40;
+
+// A word of the script as a message shows it: control characters escaped,
+// and cut (never inside a UTF-8 character) when it runs long.
+std::string shown(std::string_view text) {
+    std::string_view head = text;
+    if (head.size() > kShownBytes) {
+        std::size_t cut = kShownBytes;
+        while (cut > 0 && (static_cast<unsigned char>(head[cut]) & 0xC0) == 0x80) --cut;
+        head = head.substr(0, cut);
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string result;
+    for (char c : head) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\t')
+            result += "\\t";
+        else if (byte < 0x20 || byte == 0x7F)
+            result += std::string("\\x") + digits[byte >> 4] + digits[byte & 15];
+        else
+            result += c;
+    }
+    if (head.size() < text.size()) result += "...";
+    return result;
+}
+
+// The control as the script's user knows it: by the label the script
+// gave; the drag button, which has none, as what it is.
+std::string scriptName(const ScriptEvent &event) {
+    return event.action == ScriptEvent::Action::Drag ? "the drag button" : shown(event.control);
+}
+
+// What a user could not do with the control just now.
+std::optional<std::string> unusable(const HostControl &control, const ScriptEvent &event) {
+    if (control.state.mode == RENDER_HIDDEN) return scriptName(event) + " is hidden";
+    if (control.state.mode == RENDER_DISABLED) return scriptName(event) + " is disabled";
+    return std::nullopt;
+}
 
 // One line's event, or what is wrong with it.
 std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) {
@@ -40,8 +79,8 @@ std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) 
         if (!x || !y) return "drag needs whole numbers for X and Y";
         if (*x < -kPointerLimit - 1 || *x > kPointerLimit || *y < -kPointerLimit - 1 || *y > kPointerLimit)
             return "drag coordinates lie in -32768..32767";
-        if (args.size() == 3 && args[2] != "start") return "drag takes only start after X Y, not '" +
-                                                            std::string(args[2]) + "'";
+        if (args.size() == 3 && args[2] != "start")
+            return "drag takes only start after X Y, not '" + shown(args[2]) + "'";
         event.action = Action::Drag;
         event.x = *x;
         event.y = *y;
@@ -53,7 +92,7 @@ std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) 
         event.action = command == "ok" ? Action::Ok : Action::Cancel;
         return std::nullopt;
     }
-    return "unknown command '" + std::string(command) + "'";
+    return "unknown command '" + shown(command) + "'";
 }
 
 struct Resolved {
@@ -72,11 +111,11 @@ Resolved resolveValue(const ControlState &control, const std::string &text) {
             if (control.spec.items[i] == text) return {int(i), std::nullopt};
         std::string items;
         for (const std::string &item : control.spec.items) items += (items.empty() ? "" : ", ") + item;
-        return {0, "'" + text + "' is not an item of " + name + " (" + items + ")"};
+        return {0, "'" + shown(text) + "' is not an item of " + name + " (" + items + ")"};
     }
-    if (!number) return {0, "'" + text + "' is not a number"};
+    if (!number) return {0, "'" + shown(text) + "' is not a number"};
     if (*number < range->min || *number > range->max)
-        return {0, text + " is outside " + name + "'s range " + std::to_string(range->min) + " to " +
+        return {0, shown(text) + " is outside " + name + "'s range " + std::to_string(range->min) + " to " +
                        std::to_string(range->max)};
     return {*number, std::nullopt};
 }
@@ -139,9 +178,9 @@ std::optional<ScriptError> ScriptPlayer::check(const HostPanel &panel) const {
         const auto fail = [&](std::string message) { return ScriptError{event.line, std::move(message)}; };
         if (event.action == Action::Set || event.action == Action::Click) {
             const HostControl *control = panel.findControl(event.control);
-            if (control == nullptr) return fail("the panel has no control named '" + event.control + "'");
+            if (control == nullptr) return fail("the panel has no control named '" + shown(event.control) + "'");
             if (event.action == Action::Click && control->state.kind != ControlKind::Button)
-                return fail(event.control + " is not a button");
+                return fail(shown(event.control) + " is not a button");
             if (event.action == Action::Set) {
                 if (auto problem = resolveValue(control->state, event.value).problem) return fail(*problem);
             }
@@ -153,22 +192,18 @@ std::optional<ScriptError> ScriptPlayer::check(const HostPanel &panel) const {
 }
 
 std::optional<ScriptError> ScriptPlayer::perform(HostPanel &panel, const ScriptEvent &event) {
-    std::optional<std::string> refusal;
-    switch (event.action) {
-        case ScriptEvent::Action::Set: {
-            HostControl &control = *panel.findControl(event.control);
+    using Action = ScriptEvent::Action;
+    if (event.action == Action::Ok || event.action == Action::Cancel) return std::nullopt;
+    HostControl &control =
+        event.action == Action::Drag ? *panel.findKind(ControlKind::DragButton) : *panel.findControl(event.control);
+    std::optional<std::string> refusal = unusable(control, event);
+    if (!refusal) {
+        if (event.action == Action::Set)
             refusal = panel.userSet(control, resolveValue(control.state, event.value).value);
-            break;
-        }
-        case ScriptEvent::Action::Click:
-            refusal = panel.userClick(*panel.findControl(event.control));
-            break;
-        case ScriptEvent::Action::Drag:
-            refusal = panel.userDrag(*panel.findKind(ControlKind::DragButton), event.x, event.y, event.start);
-            break;
-        case ScriptEvent::Action::Ok:
-        case ScriptEvent::Action::Cancel:
-            break;
+        else if (event.action == Action::Click)
+            refusal = panel.userClick(control);
+        else
+            refusal = panel.userDrag(control, event.x, event.y, event.start);
     }
     if (refusal) return ScriptError{event.line, *refusal};
     return std::nullopt;

@@ -138,3 +138,28 @@ TEST(PanelScript, OkConfirmsAndCancelCancels) {
     EXPECT_EQ(panel.session().result, 0);
     EXPECT_EQ(panel.inst()->strength, 55);
 }
+
+TEST(PanelScript, MessagesNameControlsAsTheScriptDoesAndShowItsWordsReadably) {
+    PanelHarness panel;
+    // The drag button has no label; it is not named by its kind either.
+    panel.open("drag 0 0 start\nok");
+    EXPECT_EQ(panel.scriptError(), "test script:1: the drag button is hidden");
+
+    const std::string longWord(100, 'w');
+    EXPECT_EQ(parseError(longWord + "\nok"), "s.txt:1: unknown command '" + std::string(40, 'w') + "...'");
+    EXPECT_EQ(parseError("pr\x01ss\nok"), "s.txt:1: unknown command 'pr\\x01ss'");
+    EXPECT_EQ(parseError("drag 1 2 st\x7f\nok"), "s.txt:1: drag takes only start after X Y, not 'st\\x7f'");
+    // Cut before a character, never inside one.
+    std::string accents;
+    for (int i = 0; i < 30; ++i) accents += "\xC3\xA9";
+    EXPECT_EQ(parseError("x" + accents + "\nok"), "s.txt:1: unknown command 'x" + accents.substr(0, 38) + "...'");
+
+    panel.open("set Strength 1\x1b[2J\nok");
+    EXPECT_EQ(panel.scriptError(), "test script:1: '1\\x1b[2J' is not a number");
+    panel.open("set Target Pur\tple\nok");
+    EXPECT_EQ(panel.scriptError(), "test script:1: 'Pur\\tple' is not an item of Target (RGB only, Alpha only, RGBA)");
+    panel.open("set " + longWord + " 1\nok");
+    EXPECT_EQ(panel.scriptError(), "test script:1: the panel has no control named '" + std::string(40, 'w') + "...'");
+    panel.open("set Strength " + std::string(60, '9') + "\nok");
+    EXPECT_EQ(panel.scriptError(), "test script:1: '" + std::string(40, '9') + "...' is not a number");
+}
