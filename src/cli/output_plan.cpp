@@ -1,9 +1,9 @@
 #include "cli/output_plan.h"
 
 #include <cctype>
-#include <map>
 #include <regex>
 
+#include "cli/path_claims.h"
 #include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
@@ -20,16 +20,12 @@ std::string padded(long number, std::size_t width) {
     return number < 0 ? "-" + digits : digits;
 }
 
-fs::path normalised(const fs::path &p) {
-    std::error_code ec;
-    return fs::weakly_canonical(fs::absolute(p, ec), ec);
-}
-
-// Two paths naming the same file, whether or not it exists yet.
-bool sameFile(const fs::path &a, const fs::path &b) {
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-    return normalised(a) == normalised(b);
+// A pattern that asks for no digits or for more than a frame number can
+// use; `pattern` is the part that asks, such as "%0300d".
+[[noreturn]] void refuseWidth(std::string_view pattern) {
+    const std::string shown = pattern.size() > 24 ? std::string(pattern.substr(0, 20)) + "..." : std::string(pattern);
+    throw UsageError("the frame pattern " + shown + " asks for a width outside 1 to " +
+                     std::to_string(kMaxPatternWidth) + " digits");
 }
 
 }  // namespace
@@ -53,15 +49,23 @@ std::string expandPattern(const std::string &output, long number) {
     if (hash != std::string::npos) {
         std::size_t end = hash;
         while (end < output.size() && output[end] == '#') ++end;
+        if (end - hash > kMaxPatternWidth) refuseWidth(std::string_view(output).substr(hash, end - hash));
         return output.substr(0, hash) + padded(number, end - hash) + output.substr(end);
     }
     std::smatch m;
     if (!std::regex_search(output, m, kPrintfPattern)) return output;
-    const std::size_t width = m[2].length() ? std::stoul(m[2]) : 0;
+    // "%d" and "%0d" ask for no width.
+    std::size_t width = 0;
+    if (m[2].length() > 0) {
+        if (m[2].length() > 2) refuseWidth(m.str(0));
+        width = std::stoul(m[2]);
+        if (width < 1 || width > kMaxPatternWidth) refuseWidth(m.str(0));
+    }
     return m.prefix().str() + padded(number, m[1].length() ? width : 0) + m.suffix().str();
 }
 
-std::vector<FrameTask> planOutputs(const std::vector<fs::path> &inputs, const std::string &output) {
+std::vector<FrameTask> planOutputs(const std::vector<fs::path> &inputs, const std::string &output,
+                                   const std::vector<OptionOutput> &others) {
     std::vector<FrameTask> tasks;
     std::error_code ec;
     const bool folder = !output.empty() && (output.back() == '/' || fs::is_directory(output, ec));
@@ -81,17 +85,10 @@ std::vector<FrameTask> planOutputs(const std::vector<fs::path> &inputs, const st
         tasks.push_back({inputs[i], out});
     }
 
-    std::map<fs::path, fs::path> claimed;
-    for (const FrameTask &t : tasks) {
-        auto [it, fresh] = claimed.emplace(normalised(t.output), t.input);
-        if (!fresh)
-            throw UsageError(t.input.string() + " and " + it->second.string() + " would both be written to " +
-                             t.output.string());
-    }
-    for (const FrameTask &t : tasks)
-        for (const fs::path &in : inputs)
-            if (sameFile(t.output, in))
-                throw UsageError(t.output.string() + ": the output would overwrite an input; choose another name");
+    PathClaims claims;
+    for (const fs::path &in : inputs) claims.addInput(in);
+    for (const FrameTask &t : tasks) claims.addFrameOutput(t.output, t.input);
+    for (const OptionOutput &other : others) claims.addOptionOutput(other.path, other.option);
     return tasks;
 }
 

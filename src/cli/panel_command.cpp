@@ -11,6 +11,7 @@
 #include "host/panel/panel_script.h"
 #include "host/panel/panel_services.h"
 #include "cli/panel_window_user.h"
+#include "cli/path_claims.h"
 #include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
@@ -18,6 +19,18 @@ namespace fs = std::filesystem;
 namespace tavi::cli {
 
 namespace {
+
+// The files the session reads may not be among those it writes, nor may
+// two of those be one file.
+void checkPaths(const PanelOptions &options) {
+    PathClaims claims;
+    claims.addInput(options.input);
+    if (!options.script.empty()) claims.addInput(options.script);
+    if (!options.events.empty()) claims.addInput(options.events);
+    if (!options.settings.scene.empty()) claims.addOptionOutput(options.settings.scene, "--scene");
+    if (!options.canvas.empty()) claims.addOptionOutput(options.canvas, "--canvas");
+    if (!options.screenshot.empty()) claims.addOptionOutput(options.screenshot, "--screenshot");
+}
 
 // The Enabled check box's value at the end of the session, if it has one.
 std::optional<bool> enabledAtClose(const host::SessionRecord &session) {
@@ -53,6 +66,7 @@ void addPanelCommand(CLI::App &app, PanelOptions &options) {
 }
 
 int runPanel(const fs::path &modulePath, const PanelOptions &options) {
+    checkPaths(options);
     // A script that cannot be read or parsed, or no display for the window,
     // stops everything before any work.
     std::optional<host::ScriptPlayer> player;

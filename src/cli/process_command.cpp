@@ -61,7 +61,9 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
 }
 
 int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
-    const std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output);
+    std::vector<OptionOutput> others;
+    if (!options.saveScene.empty()) others.push_back({"--save-scene", options.saveScene});
+    const std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output, others);
 
     host::FilterModule module(modulePath);
     const host::Scene scene = resolveFilters(module, options.settings);

@@ -48,6 +48,33 @@ TEST(OutputPlan, RefusesToOverwriteInputsOrWriteTwice) {
     EXPECT_NO_THROW(planOutputs({"a.png", "b.png"}, "same.#.png")) << "numbered by position";
 }
 
+TEST(OutputPlan, SameFileByIdentityWhereItExistsAndByPathWhereNot) {
+    const tavi::test::ScratchFolder scratch;
+    const fs::path dir = scratch.path();
+    fs::create_directories(dir / "frames");
+    std::ofstream(dir / "frames" / "a.png") << "x";
+    fs::create_hard_link(dir / "frames" / "a.png", dir / "linked.png");
+    fs::create_directory_symlink("frames", dir / "shots");
+    const fs::path input = dir / "frames" / "a.png";
+    EXPECT_THROW(planOutputs({input}, (dir / "linked.png").string()), UsageError) << "a hard link to the input";
+    EXPECT_THROW(planOutputs({input}, (dir / "shots" / "a.png").string()), UsageError) << "through a folder link";
+    EXPECT_THROW(planOutputs({input}, (dir / "frames" / ".." / "frames" / "a.png").string()), UsageError);
+    // Not there yet: the same path spelled two ways, through a link too.
+    EXPECT_THROW(planOutputs({dir / "x.0001.png", dir / "y.0001.png"}, (dir / "shots" / "o.#.png").string(),
+                             {{"--save-scene", dir / "frames" / "o.1.png"}}),
+                 UsageError);
+    EXPECT_NO_THROW(planOutputs({input}, (dir / "shots" / "b.png").string(), {{"--save-scene", dir / "b.tvs"}}));
+}
+
+TEST(OutputPlan, PatternWidthsAreOneToTwelve) {
+    EXPECT_EQ(expandPattern("f.############.png", 5), "f.000000000005.png");
+    EXPECT_EQ(expandPattern("f.%012d.png", 5), "f.000000000005.png");
+    EXPECT_EQ(expandPattern("f.%0d.png", 5), "f.5.png");
+    for (const char *pattern : {"f.#############.png", "f.%013d.png", "f.%0300d.png", "f.%00d.png",
+                                "f.%099999999999999999999d.png"})
+        EXPECT_THROW(expandPattern(pattern, 5), UsageError) << pattern;
+}
+
 TEST(ProgressBar, RendersCountsAndRate) {
     EXPECT_EQ(ProgressBar::render(0, 4, 0.0, 30), "[" + std::string(17, ' ') + "] 0/4 frames");
     const std::string half = ProgressBar::render(2, 4, 1.0, 40);

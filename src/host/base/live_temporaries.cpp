@@ -1,5 +1,7 @@
 #include "host/base/live_temporaries.h"
 
+#include "host/base/file_kind.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -85,7 +87,8 @@ std::optional<std::string> place(const fs::path &path, const fs::path &target) {
     if (r.stopping) return "interrupted";
     struct stat existing {};
     if (::lstat(target.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) return "it exists and is not a regular file";
+        if (!S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode))
+            return std::string("it is ") + fileKindName(existing.st_mode) + ", not a regular file";
         // A link's own mode means nothing; the file it names gives the mode.
         struct stat named {};
         if (::stat(target.c_str(), &named) == 0 && S_ISREG(named.st_mode))
