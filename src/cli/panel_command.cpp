@@ -10,6 +10,7 @@
 #include "host/loader/memory_frame.h"
 #include "host/panel/panel_script.h"
 #include "host/panel/panel_services.h"
+#include "host/scene/scene_edit.h"
 #include "cli/panel_window_user.h"
 #include "cli/path_claims.h"
 #include "cli/usage_error.h"
@@ -87,9 +88,9 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
 
     host::FilterModule module(modulePath);
     host::Scene scene = resolveFilters(module, options.settings);
-    host::SceneFilter *entry = nullptr;
-    for (host::SceneFilter &f : scene.filters)
-        if (f.server == module.serverName() && entry == nullptr) entry = &f;
+    std::size_t entryIndex = 0;
+    while (scene.filters[entryIndex].server != module.serverName()) ++entryIndex;
+    host::SceneFilter *entry = &scene.filters[entryIndex];
 
     host::PanelHost panels;
     const host::ProvidedGlobal provided = panels.provideAsGlobal();
@@ -121,7 +122,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
     if (confirmed && !options.settings.scene.empty()) {
         entry->settings = line;
         if (std::optional<bool> enabled = enabledAtClose(*session)) entry->enabled = *enabled;
-        host::writeScene(options.settings.scene, scene);
+        host::saveFilterEntry(options.settings.scene, entryIndex, *entry);
         std::printf("Saved the settings to %s\n", options.settings.scene.string().c_str());
     }
     if (session && !options.canvas.empty()) host::writePicture(options.canvas, session->canvas);

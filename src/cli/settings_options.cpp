@@ -39,7 +39,12 @@ void SettingsOptions::addTo(CLI::App &command) {
 host::Scene resolveFilters(host::FilterModule &module, const SettingsOptions &options) {
     host::Scene scene;
     if (!options.scene.empty()) {
-        scene = host::readScene(options.scene);
+        // The filter itself would take any numbers, or none, without a word;
+        // a scene's line must be what its panel can set.
+        scene = host::readScene(options.scene, [&](const host::SceneFilter &f) -> std::optional<std::string> {
+            if (f.server != module.serverName()) return std::nullopt;
+            return host::TaviSettings::problemWith(f.settings);
+        });
         bool found = false;
         for (const host::SceneFilter &f : scene.filters) found = found || f.server == module.serverName();
         if (!found)

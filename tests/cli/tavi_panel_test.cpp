@@ -1,6 +1,8 @@
 // tavi panel, run as a user runs it: a scripted session on a real frame.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -120,4 +122,52 @@ TEST_F(TaviPanel, ScriptErrorsNameTheLineAndWriteNothing) {
         EXPECT_FALSE(fs::exists(dir / "canvas.png"));
         EXPECT_EQ(slurp(dir / "shot.tvs"), before);
     }
+}
+
+TEST_F(TaviPanel, OkSavesIntoTheSceneInPlaceKeepingCommentsAndPermissions) {
+    const std::string before =
+        "# Shot 12: keep the alpha soft.\n"
+        "TaviScene 1\n"
+        "\n"
+        "# set by hand, 2026-03-02\n"
+        "ImageFilter \"Tavi\" on 2   100   224   \n";
+    std::ofstream(dir / "shot.tvs") << before;
+    fs::permissions(dir / "shot.tvs", fs::perms::owner_read | fs::perms::owner_write);
+    script("ok.txt", "set Strength 35\nok\n");
+    Result run = tavi("panel frame.png --scene shot.tvs --script ok.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(slurp(dir / "shot.tvs"),
+              "# Shot 12: keep the alpha soft.\n"
+              "TaviScene 1\n"
+              "\n"
+              "# set by hand, 2026-03-02\n"
+              "ImageFilter \"Tavi\" on 2 35 224\n");
+    EXPECT_EQ(fs::status(dir / "shot.tvs").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(TaviPanel, TheFilesItWritesMayNotBeItsInputsOrOneAnother) {
+    const std::string frame = slurp(dir / "frame.png");
+    std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
+    const std::string scene = slurp(dir / "shot.tvs");
+    script("ok.txt", "click Draw\nok\n");
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    const std::pair<const char *, const char *> cases[] = {
+        {"panel frame.png --script ok.txt --canvas frame.png", "frame.png: the --canvas file would overwrite an input"},
+        {"panel frame.png --script ok.txt --screenshot ./frame.png", "the --screenshot file would overwrite an input"},
+        {"panel frame.png --script ok.txt --canvas ok.txt", "the --canvas file would overwrite an input"},
+        {"panel frame.png --script ok.txt --canvas x.png --screenshot x.png",
+         "--screenshot and --canvas would both be written to x.png"},
+        {"panel frame.png --script ok.txt --scene shot.tvs --canvas shot.tvs",
+         "--canvas and --scene would both be written to shot.tvs"},
+        {"panel frame.png --script ok.txt --canvas pipe.png", "pipe.png: exists and is a FIFO"},
+    };
+    for (const auto &[args, message] : cases) {
+        Result run = tavi(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find(message), std::string::npos) << args << ": " << run.err;
+    }
+    EXPECT_EQ(slurp(dir / "frame.png"), frame);
+    EXPECT_EQ(slurp(dir / "shot.tvs"), scene);
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.png"));
 }

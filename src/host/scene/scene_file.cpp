@@ -24,6 +24,13 @@ bool hasControlCharacter(std::string_view s) {
     return false;
 }
 
+// Settings lines may hold tabs where people put spaces.
+bool hasControlCharacterBesidesTab(std::string_view s) {
+    for (unsigned char c : s)
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return true;
+    return false;
+}
+
 class LineParser {
 public:
     LineParser(const std::string &name, int number) : name_(name), number_(number) {}
@@ -57,7 +64,7 @@ public:
         if (settings.size() > kMaxSettingsLine)
             fail("the settings line is " + std::to_string(settings.size()) + " bytes long; at most " +
                  std::to_string(kMaxSettingsLine) + " fit");
-        if (hasControlCharacter(settings)) fail("the settings line holds a control character");
+        if (hasControlCharacterBesidesTab(settings)) fail("the settings line holds a control character");
         f.settings = std::string(settings);
         return f;
     }
@@ -69,7 +76,8 @@ private:
 
 }  // namespace
 
-Scene parseScene(std::string_view text, const std::string &name) {
+Scene parseScene(std::string_view text, const std::string &name, const SettingsCheck &check) {
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     Scene scene;
     bool haveHeader = false;
     int number = 0;
@@ -95,6 +103,8 @@ Scene parseScene(std::string_view text, const std::string &name) {
             haveHeader = true;
         } else if (keyword == kFilterEntry) {
             scene.filters.push_back(parser.filter(rest));
+            if (check)
+                if (std::optional<std::string> problem = check(scene.filters.back())) parser.fail(*problem);
         } else {
             parser.fail("unknown entry \"" + std::string(keyword) + "\" (expected ImageFilter)");
         }
@@ -107,19 +117,25 @@ std::string formatScene(const Scene &scene) {
     std::ostringstream out;
     out << "# Tavi scene: the image filters, in the order they run.\n";
     out << kHeader << ' ' << kSceneFormatVersion << '\n';
-    for (const SceneFilter &f : scene.filters) {
-        if (f.server.empty() || f.server.find_first_of("\"\\") != std::string::npos || hasControlCharacter(f.server))
-            throw SceneError("cannot write the image filter \"" + f.server + "\": its name cannot be stored");
-        if (hasControlCharacter(f.settings) || f.settings.size() > kMaxSettingsLine)
-            throw SceneError("cannot write the settings of \"" + f.server + "\": the line cannot be stored");
-        out << kFilterEntry << " \"" << f.server << "\" " << (f.enabled ? "on" : "off");
-        if (!f.settings.empty()) out << ' ' << f.settings;
-        out << '\n';
-    }
+    for (const SceneFilter &f : scene.filters) out << formatFilterEntry(f) << '\n';
     return out.str();
 }
 
-Scene readScene(const std::filesystem::path &file) {
+std::string formatFilterEntry(const SceneFilter &f) {
+    if (f.server.empty() || f.server.find_first_of("\"\\") != std::string::npos || hasControlCharacter(f.server))
+        throw SceneError("cannot write the image filter \"" + f.server + "\": its name cannot be stored");
+    if (hasControlCharacterBesidesTab(f.settings) || f.settings.size() > kMaxSettingsLine)
+        throw SceneError("cannot write the settings of \"" + f.server + "\": the line cannot be stored");
+    std::string line = std::string(kFilterEntry) + " \"" + f.server + "\" " + (f.enabled ? "on" : "off");
+    if (!f.settings.empty()) line += ' ' + f.settings;
+    return line;
+}
+
+Scene readScene(const std::filesystem::path &file, const SettingsCheck &check) {
+    return parseScene(readSceneText(file), file.string(), check);
+}
+
+std::string readSceneText(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         const int err = errno;
@@ -130,7 +146,7 @@ Scene readScene(const std::filesystem::path &file) {
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw SceneError(file.string() + ": read error");
-    return parseScene(text.str(), file.string());
+    return text.str();
 }
 
 void writeScene(const std::filesystem::path &file, const Scene &scene) {

@@ -9,10 +9,12 @@
 // Each "ImageFilter" line names the server in double quotes (no quote or
 // backslash inside), then "on" or "off", then the settings line exactly as
 // the filter wrote it, up to the end of the line (at most 119 bytes, no
-// control characters).
+// control characters but tabs).
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,16 +42,28 @@ struct Scene {
 };
 
 constexpr int kSceneFormatVersion = 1;
+// Some editors put it in front of a UTF-8 file; it is skipped and kept.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kMaxSettingsLine = 119;
 
-// Parses scene text; `name` is used in error messages. Throws SceneError.
-Scene parseScene(std::string_view text, const std::string &name);
+// What a filter's own settings line must hold, checked as the scene is
+// read: nothing when the line is fine, else what is wrong with it.
+using SettingsCheck = std::function<std::optional<std::string>(const SceneFilter &filter)>;
+
+// Parses scene text; `name` is used in error messages. A UTF-8 byte order
+// mark in front is skipped. Throws SceneError, also when `check` finds
+// fault with a filter's settings.
+Scene parseScene(std::string_view text, const std::string &name, const SettingsCheck &check = {});
 // The text of a scene. Throws SceneError for a filter that cannot be
 // written (a quote in its name, a control character in its settings).
 std::string formatScene(const Scene &scene);
+// One filter's line, without its newline; throws as formatScene does.
+std::string formatFilterEntry(const SceneFilter &filter);
 
 // Reads a scene file. Throws SceneError naming the file.
-Scene readScene(const std::filesystem::path &file);
+Scene readScene(const std::filesystem::path &file, const SettingsCheck &check = {});
+// The bytes of a scene file. Throws SceneError naming the file.
+std::string readSceneText(const std::filesystem::path &file);
 // Writes a scene file through a temporary file renamed into place, so a
 // failure leaves any earlier file as it was. Throws SceneError.
 void writeScene(const std::filesystem::path &file, const Scene &scene);

@@ -12,12 +12,22 @@ namespace tavi::host {
 struct TaviSettings {
     enum Target { RgbOnly = 0, AlphaOnly = 1, Rgba = 2 };
 
+    // What the settings panel offers.
+    static constexpr int kMaxTarget = Rgba;
+    static constexpr int kMaxStrength = 100;
+    static constexpr int kMaxThreshold = 256;
+
     int target = Rgba;
     int strength = 100;  // percent
     int threshold = 224;
 
-    // The three numbers of a line, or nothing when it does not hold three.
+    // The numbers of a line that is three decimal integers apart by blanks
+    // and nothing else, as the filter writes it; nothing for any other line.
     static std::optional<TaviSettings> parse(std::string_view line);
+    // What is wrong with a line a scene holds for the filter: not three
+    // decimal integers, or one outside the panel's ranges. Nothing when the
+    // line is fine.
+    static std::optional<std::string> problemWith(std::string_view line);
     std::string line() const;
     bool operator==(const TaviSettings &) const = default;
 };
