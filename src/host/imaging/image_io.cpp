@@ -4,6 +4,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include "host/base/atomic_file.h"
+#include "host/imaging/input_checks.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -261,6 +262,7 @@ std::optional<std::string> unreadableReason(const fs::path &path) {
 IoResult<LoadedImage> readImage(const fs::path &path) {
     const std::string name = path.string();
     using Result = IoResult<LoadedImage>;
+    if (auto reason = irregularInput(path)) return Result::failure(name + ": " + *reason);
     if (auto reason = unreadableReason(path)) return Result::failure(name + ": " + *reason);
 
     OIIO::ImageSpec config;
@@ -277,6 +279,9 @@ IoResult<LoadedImage> readImage(const fs::path &path) {
     if (tooLarge(spec.width, spec.height))
         return Result::failure(name + ": image too large (" + sizeText(spec.width, spec.height) + "; at most " +
                                std::to_string(kMaxImagePixels) + " pixels)");
+
+    if (auto shortfall = memoryShortfall(spec.width, spec.height, spec.nchannels, int(spec.format.size())))
+        return Result::failure(name + ": " + *shortfall);
 
     LoadedImage loaded;
     const ChannelMap map = mapChannels(spec);

@@ -8,7 +8,11 @@ namespace {
 thread_local MemoryFrame *currentFrame = nullptr;
 }
 
-MemoryFrame::MemoryFrame(const RgbaImage &input) : output_(input) {
+MemoryFrame::MemoryFrame(const RgbaImage &input) : output_(input) { split(output_); }
+
+MemoryFrame::MemoryFrame(RgbaImage &&input) : output_(std::move(input)) { split(output_); }
+
+void MemoryFrame::split(const RgbaImage &input) {
     const std::size_t pixels = std::size_t(input.width) * std::size_t(input.height);
     for (int c = 0; c < 4; ++c) {
         planes_[c].resize(pixels);

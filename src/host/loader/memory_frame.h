@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "tavi56/host/host_records.h"
@@ -13,8 +14,10 @@ namespace tavi::host {
 class MemoryFrame {
 public:
     // The output starts as a copy of the input, so pixels a filter leaves
-    // alone keep their values.
+    // alone keep their values. Given the input to keep, the frame makes it
+    // the output instead of copying it.
     explicit MemoryFrame(const RgbaImage &input);
+    explicit MemoryFrame(RgbaImage &&input);
     ~MemoryFrame();
     MemoryFrame(const MemoryFrame &) = delete;
     MemoryFrame &operator=(const MemoryFrame &) = delete;
@@ -25,11 +28,14 @@ public:
     const FrameAccess *bind();
 
     const RgbaImage &output() const { return output_; }
+    // The output, moved out; the frame keeps an empty one.
+    RgbaImage takeOutput() { return std::move(output_); }
 
     long putRGBCalls() const { return putRGBCalls_; }
     long putAlphaCalls() const { return putAlphaCalls_; }
 
 private:
+    void split(const RgbaImage &input);
     static const unsigned char *getRow(int channel, int row);
     static void putRGB(int x, int y, const unsigned char *rgb);
     static void putAlpha(int x, int y, int alpha);

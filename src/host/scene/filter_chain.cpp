@@ -18,18 +18,19 @@ FilterChain::FilterChain(FilterModule &module, const std::vector<SceneFilter> &f
     }
 }
 
-RgbaImage FilterChain::apply(const RgbaImage &frame) {
-    RgbaImage current = frame;
-    const long pixels = long(frame.width) * long(frame.height);
+RgbaImage FilterChain::apply(RgbaImage frame) {
+    const int width = frame.width;
+    const int height = frame.height;
+    const long pixels = long(width) * long(height);
     for (auto &filter : filters_) {
-        MemoryFrame memory(current);
+        MemoryFrame memory(std::move(frame));
         filter->process(memory);
         if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
-            throw FrameError("the filter wrote no output for this " + std::to_string(frame.width) + "x" +
-                             std::to_string(frame.height) + " frame (not enough memory?)");
-        current = memory.output();
+            throw FrameError("the filter wrote no output for this " + std::to_string(width) + "x" +
+                             std::to_string(height) + " frame (not enough memory?)");
+        frame = memory.takeOutput();
     }
-    return current;
+    return frame;
 }
 
 }  // namespace tavi::host

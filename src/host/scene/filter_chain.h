@@ -28,8 +28,9 @@ public:
 
     // The frame after every filter. Throws FrameError when a filter left
     // pixels unwritten (it reports no errors of its own; an instance that
-    // cannot obtain its buffers writes nothing).
-    RgbaImage apply(const RgbaImage &frame);
+    // cannot obtain its buffers writes nothing). A frame handed over with
+    // std::move is worked on in place, without a copy.
+    RgbaImage apply(RgbaImage frame);
 
     std::size_t size() const { return filters_.size(); }
 
