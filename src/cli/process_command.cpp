@@ -11,6 +11,7 @@
 
 #include "host/scene/filter_chain.h"
 #include "host/imaging/image_io.h"
+#include "cli/decimal_option.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
 #include "cli/usage_error.h"
@@ -56,7 +57,7 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
     options.settings.addTo(*cmd);
     cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
-        ->check(CLI::Range(1u, 256u));
+        ->transform(decimalInRange(1, 256));
     cmd->add_flag("-q,--quiet", options.quiet, "Print errors only");
 }
 

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/decimal_option.h"
 #include "host/loader/hosted_filter.h"
 #include "host/scene/tavi_settings.h"
 
@@ -28,10 +29,10 @@ void SettingsOptions::addTo(CLI::App &command) {
     command.add_option("--target", target, "Channels to anti-alias: rgb, alpha or rgba (default rgba)")
         ->check(CLI::IsMember({"rgb", "alpha", "rgba"}));
     command.add_option("--strength", strength, "How far blended pixels move toward the ramp, 0 to 100 % (default 100)")
-        ->check(CLI::Range(0, 100));
+        ->transform(decimalInRange(0, host::TaviSettings::kMaxStrength));
     command.add_option("--threshold", threshold,
                        "Edge threshold 0 to 256 (default 224): a channel difference above 256 - threshold is an edge")
-        ->check(CLI::Range(0, 256));
+        ->transform(decimalInRange(0, host::TaviSettings::kMaxThreshold));
     command.add_flag("--disable", disable, "Run with the filter switched off: frames pass through unchanged");
     command.add_option("--scene", scene, "Take the settings from this scene file; options given here override it");
 }

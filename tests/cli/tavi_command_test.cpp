@@ -236,3 +236,28 @@ TEST_F(TaviCommand, HelpAndVersionTellTheTruth) {
     EXPECT_NE(run.out.find("tavi host"), std::string::npos);
     EXPECT_NE(run.out.find("\"Tavi\""), std::string::npos) << run.out;
 }
+
+TEST_F(TaviCommand, NumbersAreDecimalOrAUsageError) {
+    const RgbaImage input = aliased(30, 20);
+    write("in.png", input);
+    // Leading zeros do not make a number octal.
+    CommandRun run = tavi("process in.png -o a.png --strength 050 --threshold 0200 --jobs 01");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBack(dir / "a.png"), reference(input, "2 50 200"));
+    run = tavi("process in.png -o b.png --strength 09");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBack(dir / "b.png"), reference(input, "2 9 224"));
+
+    for (const char *option : {"--strength 50.5", "--strength 0x32", "--threshold 1e2", "--strength ' 5'",
+                               "--threshold +7", "--jobs 0x2", "--strength ''"}) {
+        run = tavi(std::string("process in.png -o c.png ") + option);
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_NE(run.err.find("is not a whole decimal number"), std::string::npos) << option << ": " << run.err;
+    }
+    run = tavi("process in.png -o c.png --threshold 0300");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Value 0300 not in range 0 to 256"), std::string::npos) << run.err;
+    run = tavi("demo -o d --width 010");
+    EXPECT_EQ(run.status, 2) << "ten, below the smallest width";
+    EXPECT_FALSE(fs::exists(dir / "c.png"));
+}
