@@ -261,3 +261,27 @@ TEST_F(TaviCommand, NumbersAreDecimalOrAUsageError) {
     EXPECT_EQ(run.status, 2) << "ten, below the smallest width";
     EXPECT_FALSE(fs::exists(dir / "c.png"));
 }
+
+TEST_F(TaviCommand, SceneSettingsMustBeWhatThePanelCanSet) {
+    const RgbaImage input = aliased(30, 20);
+    write("in.png", input);
+    std::ofstream(dir / "cancel.txt") << "cancel\n";
+    for (const char *settings : {"junk", "abc def ghi", "2.5 60.7 224e0", "2147483647 1 1", "-1 100 224", "7 500 999",
+                                 "2 100", ""}) {
+        std::ofstream(dir / "bad.tvs") << "TaviScene 1\n# hand-edited\nImageFilter \"Tavi\" on " << settings << "\n";
+        CommandRun run = tavi("process in.png -o out.png --scene bad.tvs --save-scene copy.tvs");
+        EXPECT_EQ(run.status, 1) << settings;
+        EXPECT_NE(run.err.find("bad.tvs:3: "), std::string::npos) << settings << ": " << run.err;
+        run = tavi("panel in.png --scene bad.tvs --script cancel.txt");
+        EXPECT_EQ(run.status, 1) << settings;
+        EXPECT_NE(run.err.find("bad.tvs:3: "), std::string::npos) << settings << ": " << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "out.png"));
+    EXPECT_FALSE(fs::exists(dir / "copy.tvs"));
+
+    // A byte order mark in front and tabs between the numbers are read.
+    std::ofstream(dir / "edited.tvs") << "\xEF\xBB\xBFTaviScene 1\nImageFilter \"Tavi\" on\t0\t60\t200\n";
+    CommandRun run = tavi("process in.png -o good.png --scene edited.tvs");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBack(dir / "good.png"), reference(input, "0 60 200"));
+}
