@@ -36,7 +36,8 @@ void addDemoCommand(CLI::App &app, DemoOptions &options) {
     CLI::App *cmd = app.add_subcommand(
         "demo", "Anti-alias the built-in sample render and compare it with a supersampled ground truth");
     cmd->add_option("-o,--output", options.folder, "Folder for the pictures (default tavi-demo)");
-    cmd->add_option("--width", options.width, "Width of the sample render (default 640)")->transform(decimalInRange(16, 8192));
+    cmd->add_option("--width", options.width, "Width of the sample render (default 640)")
+        ->transform(decimalInRange(16, 8192));
     cmd->add_option("--height", options.height, "Height of the sample render (default 360)")
         ->transform(decimalInRange(16, 8192));
     options.settings.addTo(*cmd);

@@ -117,7 +117,9 @@ std::size_t removeAllAndHold(const std::function<bool()> &stopWaiting) {
     Registry &r = registry();
     std::unique_lock guard(r.lock);
     r.stopping = true;
-    const auto anyLent = [&] { return std::any_of(r.entries.begin(), r.entries.end(), [](const Entry &e) { return e.lent; }); };
+    const auto anyLent = [&] {
+        return std::any_of(r.entries.begin(), r.entries.end(), [](const Entry &e) { return e.lent; });
+    };
     while (anyLent() && !stopWaiting()) r.settled.wait_for(guard, std::chrono::milliseconds(100));
     for (const Entry &e : r.entries) (void)::unlink(e.path.c_str());
     r.entries.clear();

@@ -49,7 +49,8 @@ fs::path temporaryNameFor(const fs::path &target, unsigned long serial) {
     // The dot in front, the mark and the extension must fit; the stem takes
     // what is left. An extension too long even for that is dropped.
     if (1 + mark.size() + extension.size() > limit) extension.clear();
-    const std::size_t room = limit > 1 + mark.size() + extension.size() ? limit - 1 - mark.size() - extension.size() : 0;
+    const std::size_t fixed = 1 + mark.size() + extension.size();
+    const std::size_t room = limit > fixed ? limit - fixed : 0;
     return folder / ("." + std::string(utf8Prefix(stem, room)) + mark + extension);
 }
 

@@ -137,7 +137,8 @@ TEST(TaviSettingsLine, ThreeDecimalNumbersInThePanelsRanges) {
     EXPECT_EQ(TaviSettings::problemWith("2 100 224"), std::nullopt);
     EXPECT_EQ(TaviSettings::problemWith("0\t0\t0"), std::nullopt);
     const std::pair<const char *, const char *> faults[] = {
-        {"junk", "the Tavi settings are three whole numbers, target (0 to 2), strength (0 to 100) and threshold (0 to 256), not \"junk\""},
+        {"junk", "the Tavi settings are three whole numbers, target (0 to 2), strength (0 to 100) and "
+                 "threshold (0 to 256), not \"junk\""},
         {"abc def ghi", "\"abc\" is not a decimal integer"},
         {"2.5 60.7 224e0", "\"2.5\" is not a decimal integer"},
         {"2 60 224e0", "\"224e0\" is not a decimal integer"},
