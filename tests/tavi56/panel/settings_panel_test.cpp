@@ -184,7 +184,7 @@ TEST(SettingsPanel, ZoomAndDragAreHiddenUntilAPreviewIsDrawnOnEachOpening) {
     panel.open("set Zoom 1\ncancel");
     EXPECT_EQ(panel.scriptError(), "test script:1: Zoom is hidden");
     panel.open("drag 5 5 start\ncancel");
-    EXPECT_EQ(panel.scriptError(), "test script:1: DragButtonControl is hidden");
+    EXPECT_EQ(panel.scriptError(), "test script:1: the drag button is hidden");
 
     panel.open("click Draw\nset Zoom 1\ndrag 5 5 start\ncancel");
     EXPECT_EQ(panel.scriptError(), "");
