@@ -7,11 +7,18 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <thread>
+#include <unordered_set>
 
+#include "host/base/live_temporaries.h"
+#include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
 #include "host/imaging/image_io.h"
+#include "host/imaging/input_checks.h"
 #include "cli/decimal_option.h"
+#include "cli/frame_workers.h"
+#include "cli/interrupt_guard.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
 #include "cli/usage_error.h"
@@ -30,9 +37,13 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, Progre
     if (!quiet)
         for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
 
+    const int width = loaded->image.width, height = loaded->image.height;
     host::RgbaImage result;
     try {
-        result = chain.apply(loaded->image);
+        result = chain.apply(std::move(loaded->image));
+    } catch (const std::bad_alloc &) {
+        const std::uint64_t needed = host::frameBytesNeeded(width, height, 4, 1);
+        return task.input.string() + ": " + host::notEnoughMemory(width, height, needed);
     } catch (const std::exception &e) {
         return task.input.string() + ": " + e.what();
     }
@@ -42,6 +53,21 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, Progre
     if (!quiet)
         for (const std::string &notice : written.value()) progress.message(stderr, "tavi: " + notice);
     return "";
+}
+
+// Temporary files that runs killed outright left in the folders this run
+// writes to; a notice says how many went.
+void removeLeftovers(const std::vector<FrameTask> &tasks, const fs::path &scene, ProgressBar &progress, bool quiet) {
+    std::unordered_set<std::string> folders;
+    for (const FrameTask &t : tasks) folders.insert(t.output.parent_path().string());
+    if (!scene.empty()) folders.insert(scene.parent_path().string());
+    for (const std::string &folder : folders) {
+        const std::size_t removed = host::removeLeftoverTemporaries(folder);
+        if (removed && !quiet)
+            progress.message(stderr, "tavi: removed " + std::to_string(removed) + " temporary file" +
+                                         (removed == 1 ? "" : "s") + " that an interrupted run left in " +
+                                         (folder.empty() ? std::string(".") : folder));
+    }
 }
 
 }  // namespace
@@ -68,7 +94,6 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
 
     host::FilterModule module(modulePath);
     const host::Scene scene = resolveFilters(module, options.settings);
-    if (!options.saveScene.empty()) host::writeScene(options.saveScene, scene);
 
     // A folder named with a trailing slash is made when missing.
     if (!options.output.empty() && options.output.back() == '/') {
@@ -81,31 +106,38 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
         }
     }
 
+    ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet);
+    removeLeftovers(tasks, options.saveScene, progress, options.quiet);
+
+    // From here on SIGINT and SIGTERM remove the files being written and
+    // say how many frames were put in place: those placed after the scene.
+    std::atomic<long long> placedBeforeFrames{-1};
+    InterruptGuard guard([&](int signal, std::size_t placed) {
+        const long long before = placedBeforeFrames;
+        const std::size_t done = before < 0 ? 0 : placed - std::size_t(before);
+        progress.message(stderr, std::string("tavi: ") + (signal == SIGINT ? "interrupted" : "terminated") + "; " +
+                                     std::to_string(done) + " of " + std::to_string(tasks.size()) + " frame" +
+                                     (tasks.size() == 1 ? "" : "s") + " done");
+    });
+    if (!options.saveScene.empty()) host::writeScene(options.saveScene, scene);
+    placedBeforeFrames = static_cast<long long>(host::live_temporaries::placed());
+
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned jobs = unsigned(std::min<std::size_t>(options.jobs ? options.jobs : cores, tasks.size()));
     // Each worker has its own instances; the module is shared.
     std::vector<std::unique_ptr<host::FilterChain>> chains;
     for (unsigned i = 0; i < jobs; ++i) chains.push_back(std::make_unique<host::FilterChain>(module, scene.filters));
 
-    ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet);
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> failed{0};
     const auto start = std::chrono::steady_clock::now();
-    auto work = [&](host::FilterChain &chain) {
-        for (std::size_t i = next++; i < tasks.size(); i = next++) {
-            const std::string error = processFrame(chain, tasks[i], progress, options.quiet);
-            if (!error.empty()) {
-                ++failed;
-                progress.message(stderr, "tavi: " + error);
-            }
+    const std::size_t failed = runFrames(
+        tasks, jobs,
+        [&](unsigned worker, std::size_t i) {
+            return processFrame(*chains[worker], tasks[i], progress, options.quiet);
+        },
+        [&](std::size_t, const std::string &error) {
+            if (!error.empty()) progress.message(stderr, "tavi: " + error);
             progress.advance();
-        }
-    };
-    {
-        std::vector<std::jthread> workers;
-        for (unsigned i = 1; i < jobs; ++i) workers.emplace_back(work, std::ref(*chains[i]));
-        work(*chains[0]);
-    }
+        });
     progress.finish();
 
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -113,7 +145,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     if (!options.quiet) {
         std::printf("%zu frame%s in %.2f s (%.2f frames/s)", done, done == 1 ? "" : "s", seconds,
                     seconds > 0 ? double(done) / seconds : 0.0);
-        if (failed) std::printf(", %zu failed", failed.load());
+        if (failed) std::printf(", %zu failed", failed);
         std::printf("\n");
     }
     return failed ? kExitFailed : kExitOk;

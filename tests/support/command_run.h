@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +46,59 @@ inline CommandRun runIn(const std::filesystem::path &dir, const std::string &pro
     std::filesystem::remove(err);
     return run;
 }
+
+// `program args` started in `dir` as runIn does, but in the background, so
+// that a test can signal it while it works.
+class BackgroundRun {
+public:
+    BackgroundRun(const std::filesystem::path &dir, const std::string &program, const std::string &args)
+        : out_(dir / ".tavi-stdout"), err_(dir / ".tavi-stderr") {
+        const std::string command = "cd '" + dir.string() + "' && exec '" + program + "' " + args + " >'" +
+                                    out_.string() + "' 2>'" + err_.string() + "' </dev/null";
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~BackgroundRun() {
+        if (pid_ > 0 && !waited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    BackgroundRun(const BackgroundRun &) = delete;
+    BackgroundRun &operator=(const BackgroundRun &) = delete;
+
+    // The command itself: sh replaces itself with it.
+    pid_t pid() const { return pid_; }
+    // Whether it has ended, without waiting.
+    bool ended() {
+        if (waited_) return true;
+        int raw = 0;
+        if (::waitpid(pid_, &raw, WNOHANG) != pid_) return false;
+        waited_ = true;
+        raw_ = raw;
+        return true;
+    }
+    // Waits for it to end; what it printed.
+    CommandRun finish() {
+        if (!waited_) {
+            ::waitpid(pid_, &raw_, 0);
+            waited_ = true;
+        }
+        CommandRun run{WIFEXITED(raw_) ? WEXITSTATUS(raw_) : -1, slurp(out_), slurp(err_)};
+        std::filesystem::remove(out_);
+        std::filesystem::remove(err_);
+        return run;
+    }
+
+private:
+    std::filesystem::path out_, err_;
+    pid_t pid_ = -1;
+    bool waited_ = false;
+    int raw_ = 0;
+};
 
 // A fresh folder for each test, named after it, where the command under
 // test runs; removed afterwards.

@@ -1,0 +1,255 @@
+// The tavi command and the files around it: what it must never replace,
+// what an interrupted run leaves, and inputs that must not hang it or
+// exhaust the machine.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "host/imaging/image_io.h"
+#include "host/imaging/png_maker.h"
+#include "support/command_run.h"
+
+using namespace tavi::host;
+namespace fs = std::filesystem;
+using tavi::test::BackgroundRun;
+using tavi::test::CommandRun;
+using tavi::test::runIn;
+using tavi::test::slurp;
+
+namespace {
+
+class TaviFiles : public tavi::test::CommandFolder {
+protected:
+    CommandRun tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
+
+    void picture(const std::string &name, int width = 24, int height = 16) {
+        RgbaImage image(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::uint8_t *p = image.at(x, y);
+                p[0] = std::uint8_t(2 * y > x ? 240 : 10);
+                p[1] = std::uint8_t(x * 7);
+                p[2] = std::uint8_t(y * 5);
+                p[3] = 255;
+            }
+        auto written = writeImage(dir / name, image);
+        ASSERT_TRUE(written.ok()) << written.error();
+    }
+
+    void fifo(const std::string &name) { ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0) << name; }
+
+    // Hidden temporaries of the atomic write in `folder` (runIn's own
+    // output files aside).
+    std::vector<std::string> temporaries(const fs::path &folder) {
+        std::vector<std::string> found;
+        for (const auto &entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(".") && !name.starts_with(".tavi-std") && name.find(".tavi-") != std::string::npos)
+                found.push_back(name);
+        }
+        return found;
+    }
+};
+
+// The id of a process that has ended.
+pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+bool built_with_address_sanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+
+}  // namespace
+
+TEST_F(TaviFiles, TheSceneToSaveMayNotBeAnInputAnOutputOrADevice) {
+    picture("victim.png");
+    const std::string victim = slurp(dir / "victim.png");
+    fs::create_hard_link(dir / "victim.png", dir / "alias.tvs");
+    fifo("pipe.tvs");
+    const std::pair<const char *, const char *> cases[] = {
+        {"process victim.png -o o.png --save-scene victim.png", "would overwrite an input"},
+        {"process victim.png -o o.png --save-scene ./alias.tvs", "would overwrite an input"},
+        {"process victim.png -o o.png --save-scene o.png", "would both be written to o.png"},
+        {"process victim.png -o out/ --save-scene out/victim.png", "would both be written to out/victim.png"},
+        {"process victim.png -o o.png --save-scene pipe.tvs", "a FIFO, not a regular file"},
+    };
+    for (const auto &[args, message] : cases) {
+        CommandRun run = tavi(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find(message), std::string::npos) << args << ": " << run.err;
+    }
+    EXPECT_EQ(slurp(dir / "victim.png"), victim);
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.tvs"));
+    EXPECT_FALSE(fs::exists(dir / "o.png")) << "refused before any work";
+    EXPECT_FALSE(fs::exists(dir / "out"));
+
+    CommandRun run = tavi("process victim.png -o o.png --save-scene shot.tvs");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(slurp(dir / "shot.tvs").find("ImageFilter \"Tavi\" on 2 100 224"), std::string::npos);
+}
+
+TEST_F(TaviFiles, OutputsThatAreNotRegularFilesAreRefusedAndKept) {
+    picture("a.0001.png");
+    picture("a.0002.png");
+    fifo("pipe.png");
+    fs::create_directories(dir / "out");
+    fifo("out/a.0002.png");
+    fs::create_symlink("/dev/null", dir / "null.png");
+    fs::create_directories(dir / "folder.0001.png");
+    const std::pair<const char *, const char *> cases[] = {
+        {"process a.0001.png -o pipe.png", "pipe.png: exists and is a FIFO"},
+        {"process a.0001.png a.0002.png -o out/", "out/a.0002.png: exists and is a FIFO"},
+        {"process a.0001.png -o null.png", "null.png: exists and is a character device"},
+        {"process a.0001.png a.0002.png -o folder.####.png", "folder.0001.png: exists and is a folder"},
+    };
+    for (const auto &[args, message] : cases) {
+        CommandRun run = tavi(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find(message), std::string::npos) << args << ": " << run.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.png"));
+    EXPECT_TRUE(fs::is_fifo(dir / "out/a.0002.png"));
+    EXPECT_FALSE(fs::exists(dir / "out/a.0001.png")) << "refused before any frame is done";
+    EXPECT_TRUE(fs::is_symlink(dir / "null.png"));
+}
+
+TEST_F(TaviFiles, AnOutputNameAsLongAsTheFileSystemTakesWorks) {
+    picture("in.png");
+    const std::string name = std::string(251, 'n') + ".png";
+    CommandRun run = tavi("process in.png -o " + name);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(readImage(dir / name).ok());
+    EXPECT_TRUE(temporaries(dir).empty());
+}
+
+TEST_F(TaviFiles, AFramePatternAsksForOneToTwelveDigits) {
+    picture("a.0001.png");
+    picture("a.0002.png");
+    for (const char *pattern : {"b.%0300d.png", "b.%0999999999d.png", "b.%099999999999999999999d.png",
+                                "b.#############.png", "b.%00d.png"}) {
+        CommandRun run = tavi(std::string("process a.0001.png a.0002.png -o ") + pattern);
+        EXPECT_EQ(run.status, 2) << pattern;
+        EXPECT_NE(run.err.find("asks for a width outside 1 to 12 digits"), std::string::npos)
+            << pattern << ": " << run.err;
+        EXPECT_EQ(run.err.find("std::"), std::string::npos) << run.err;
+    }
+    CommandRun run = tavi("process a.0001.png a.0002.png -o b.%012d.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "b.000000000002.png"));
+}
+
+TEST_F(TaviFiles, ASignalRemovesTheTemporariesAndSaysHowManyFramesWereDone) {
+    // TIFF frames, which the image library writes by name: the run waits for
+    // such a write before it removes its file.
+    fs::create_directories(dir / "in");
+    std::string inputs;
+    for (int i = 1; i <= 40; ++i) {
+        const std::string name = "in/f." + std::to_string(1000 + i) + ".tif";
+        picture(name, 800, 600);
+        inputs += " " + name;
+    }
+    for (const auto &[signal, status, word] :
+         {std::tuple{SIGINT, 130, "interrupted"}, std::tuple{SIGTERM, 143, "terminated"}}) {
+        SCOPED_TRACE(word);
+        fs::remove_all(dir / "out");
+        BackgroundRun run(dir, TAVI_EXE, "process" + inputs + " -o out/ --jobs 2");
+        // Signalled while a temporary is there, unless the run ends first.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!run.ended() && std::chrono::steady_clock::now() < deadline &&
+               !(fs::exists(dir / "out") && !temporaries(dir / "out").empty()))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_FALSE(run.ended()) << "the run ended before it could be signalled";
+        ::kill(run.pid(), signal);
+        const CommandRun result = run.finish();
+        EXPECT_EQ(result.status, status) << result.err;
+        EXPECT_TRUE(temporaries(dir / "out").empty());
+        std::size_t written = 0;
+        for (const auto &entry : fs::directory_iterator(dir / "out")) {
+            EXPECT_TRUE(readImage(entry.path()).ok()) << entry.path() << " is whole";
+            ++written;
+        }
+        EXPECT_NE(result.err.find("tavi: " + std::string(word) + "; " + std::to_string(written) + " of 40 frames done"),
+                  std::string::npos)
+            << result.err;
+    }
+}
+
+TEST_F(TaviFiles, ALaterRunRemovesTheTemporariesOfKilledRuns) {
+    picture("a.0001.png");
+    fs::create_directories(dir / "out");
+    const std::string dead = ".a.0001.tavi-" + std::to_string(endedProcess()) + "-3.png";
+    const std::string alive = ".b.tavi-" + std::to_string(::getpid()) + "-0.png";
+    std::ofstream(dir / "out" / dead) << "half a frame";
+    std::ofstream(dir / "out" / alive) << "being written";
+    CommandRun run = tavi("process a.0001.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("removed 1 temporary file that an interrupted run left in out"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / dead));
+    EXPECT_TRUE(fs::exists(dir / "out" / alive)) << "its process is still running";
+    EXPECT_TRUE(fs::exists(dir / "out" / "a.0001.png"));
+}
+
+TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
+    picture("a.0001.png");
+    fifo("a.0002.png");  // no one ever writes to it
+    fs::create_symlink("/dev/zero", dir / "a.0003.png");
+    // An old tavi blocks on the FIFO or reads /dev/zero for ever.
+    const std::string inputs = "a.0001.png a.0002.png a.0003.png /dev/zero";
+    CommandRun run = runIn(dir, "timeout", "60 '" + std::string(TAVI_EXE) + "' process " + inputs + " -o b.####.png");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("a.0002.png: is a FIFO, not an image file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("a.0003.png: is a character device, not an image file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("/dev/zero: is a character device"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("1 frame in"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(dir / "b.0001.png"));
+    EXPECT_TRUE(fs::is_fifo(dir / "a.0002.png"));
+}
+
+TEST_F(TaviFiles, AFrameTooLargeForMemoryIsThatFramesErrorAndTheRestAreDone) {
+    if (built_with_address_sanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
+    picture("small.png");
+    tavi::test::writeBytes(dir / "huge.png", tavi::test::pngHeaderOnly(16384, 16384));
+    // 2 GB of address space: the program fits, a 16384 x 16384 frame does not.
+    CommandRun run = runIn(dir, "sh",
+                           "-c 'ulimit -v 2000000 && exec \"" + std::string(TAVI_EXE) +
+                               "\" process huge.png small.png -o out/ --jobs 1'");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("huge.png: not enough memory for a 16384 x 16384 image (needs 3072 MiB)"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(readImage(dir / "out" / "small.png").ok());
+    EXPECT_NE(run.out.find("1 frame in"), std::string::npos) << run.out;
+}
+
+TEST_F(TaviFiles, ABrokenPngGetsOurMessageOnly) {
+    picture("whole.png", 64, 64);
+    const std::string bytes = slurp(dir / "whole.png");
+    tavi::test::writeBytes(dir / "cut.png", bytes.substr(0, bytes.size() * 2 / 3));
+    CommandRun run = tavi("process cut.png -o out.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("tavi: cut.png: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("libpng"), std::string::npos) << run.err;
+    std::size_t lines = 0;
+    for (char c : run.err) lines += c == '\n';
+    EXPECT_EQ(lines, 1u) << run.err;
+}
