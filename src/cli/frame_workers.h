@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
