@@ -11,6 +11,7 @@
 
 #include "host/scene/filter_chain.h"
 #include "host/imaging/image_io.h"
+#include "cli/frame_chunk.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
 #include "cli/usage_error.h"
@@ -57,11 +58,31 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
     cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->check(CLI::Range(1u, 256u));
+    cmd->add_option("--chunk", options.chunk,
+                    "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order, "
+                    "for task I of an N-task farm array job, e.g. "
+                    "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT; the N slices together hold every "
+                    "input once, with sizes within one of each other, and a slice may be empty")
+        ->type_name("I/N");
     cmd->add_flag("-q,--quiet", options.quiet, "Print errors only");
 }
 
 int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
-    const std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output);
+    std::optional<FrameChunk> chunk;
+    if (options.chunk) chunk = parseChunk(*options.chunk);
+
+    // Planned over all the inputs, not just this task's: every task of an
+    // array job then refuses the same collisions, before any of them writes,
+    // and numbers an input without digits by its place in the whole list.
+    std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output);
+    std::string chunkSummary;
+    if (chunk) {
+        const std::vector<std::size_t> mine = chunkInputs(options.inputs, *chunk);
+        chunkSummary = describeChunk(*chunk, options.inputs, mine);
+        std::vector<FrameTask> slice;
+        for (std::size_t position : mine) slice.push_back(tasks[position]);
+        tasks = std::move(slice);
+    }
 
     host::FilterModule module(modulePath);
     const host::Scene scene = resolveFilters(module, options.settings);
@@ -76,6 +97,14 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
                          ec.message().c_str());
             return kExitFailed;
         }
+    }
+
+    // More tasks than frames leaves some tasks nothing; that is no failure.
+    if (tasks.empty()) {
+        if (!options.quiet)
+            std::printf("%s of %zu input%s, nothing to do\n", chunkSummary.c_str(), options.inputs.size(),
+                        options.inputs.size() == 1 ? "" : "s");
+        return kExitOk;
     }
 
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -108,6 +137,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::size_t done = tasks.size() - failed;
     if (!options.quiet) {
+        if (chunk) std::printf("%s; ", chunkSummary.c_str());
         std::printf("%zu frame%s in %.2f s (%.2f frames/s)", done, done == 1 ? "" : "s", seconds,
                     seconds > 0 ? double(done) / seconds : 0.0);
         if (failed) std::printf(", %zu failed", failed.load());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct ProcessOptions {
     SettingsOptions settings;
     std::filesystem::path saveScene;
     unsigned jobs = 0;  // 0: one per core
+    std::optional<std::string> chunk;  // "I/N": slice I of N, as given
     bool quiet = false;
 };
 

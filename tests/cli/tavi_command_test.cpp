@@ -180,6 +180,114 @@ TEST_F(TaviCommand, UsageErrorsExitWithTwo) {
     EXPECT_FALSE(fs::exists(dir / "out.png"));
 }
 
+TEST_F(TaviCommand, ChunksTogetherGiveWhatOneRunGives) {
+    // Seven frames given in glob order (10 before 2), numbered 1 2 3 5 8 10 11.
+    const std::vector<int> numbers = {1, 10, 11, 2, 3, 5, 8};
+    std::string inputs;
+    for (int n : numbers) {
+        const std::string name = "render." + std::to_string(n) + ".png";
+        write(name, aliased(30 + n, 24, n * 3));
+        inputs += " " + name;
+    }
+    CommandRun whole = tavi("process" + inputs + " -o whole/");
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_EQ(whole.out.find("chunk"), std::string::npos) << whole.out;
+
+    // Slices of 3, 2 and 2 frames in frame order.
+    const char *summaries[] = {"chunk 1/3: frames 1-3; 3 frames in", "chunk 2/3: frames 5-8; 2 frames in",
+                               "chunk 3/3: frames 10-11; 2 frames in"};
+    const std::vector<std::vector<int>> held = {{1, 2, 3}, {5, 8}, {10, 11}};
+    for (int i = 1; i <= 3; ++i) {
+        const fs::path folder = dir / ("chunk" + std::to_string(i));
+        CommandRun run = tavi("process" + inputs + " -o chunk" + std::to_string(i) + "/ --chunk " +
+                              std::to_string(i) + "/3");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(summaries[i - 1]), std::string::npos) << run.out;
+        std::vector<int> written;
+        for (int n : numbers)
+            if (fs::exists(folder / ("render." + std::to_string(n) + ".png"))) written.push_back(n);
+        EXPECT_EQ(written, held[i - 1]) << "chunk " << i;
+    }
+    for (int n : numbers) {
+        const std::string name = "render." + std::to_string(n) + ".png";
+        const std::string expected = slurp(dir / "whole" / name);
+        ASSERT_FALSE(expected.empty()) << name;
+        int copies = 0;
+        for (int i = 1; i <= 3; ++i) {
+            const fs::path chunkFile = dir / ("chunk" + std::to_string(i)) / name;
+            if (!fs::exists(chunkFile)) continue;
+            ++copies;
+            EXPECT_EQ(slurp(chunkFile), expected) << name;
+        }
+        EXPECT_EQ(copies, 1) << name;
+    }
+}
+
+TEST_F(TaviCommand, ChunkTakesTheSchedulersVariables) {
+    for (int n = 1; n <= 4; ++n) write("f." + std::to_string(n) + ".png", aliased(20, 20, n));
+    setenv("SLURM_ARRAY_TASK_ID", "2", 1);
+    setenv("SLURM_ARRAY_TASK_COUNT", "3", 1);
+    CommandRun run = tavi("process f.*.png -o out.#.png --chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("chunk 2/3: frame 3; 1 frame in"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(dir / "out.3.png"));
+    EXPECT_FALSE(fs::exists(dir / "out.2.png"));
+
+    // A 0-based index, as some schedulers give, moved up by the shell.
+    setenv("TAVI_TEST_INDEX", "0", 1);
+    run = tavi("process f.*.png -o out.#.png --chunk $((TAVI_TEST_INDEX+1))/3");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("chunk 1/3: frames 1-2;"), std::string::npos) << run.out;
+    unsetenv("TAVI_TEST_INDEX");
+
+    // Outside a job the variables are unset, and the shell gives "/".
+    unsetenv("SLURM_ARRAY_TASK_ID");
+    unsetenv("SLURM_ARRAY_TASK_COUNT");
+    fs::remove(dir / "out.3.png");
+    run = tavi("process f.*.png -o out.#.png --chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--chunk \"/\""), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("not set"), std::string::npos) << run.err;
+    run = tavi("process f.*.png -o out.#.png --chunk '$SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("unexpanded variable"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out.3.png"));
+}
+
+TEST_F(TaviCommand, AnEmptyChunkDoesNothingAndSaysSo) {
+    write("a.1.png", aliased(20, 20));
+    write("a.2.png", aliased(20, 20, 4));
+    CommandRun run = tavi("process a.1.png a.2.png -o out/ --chunk 3/3");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("chunk 3/3: no frames of 2 inputs, nothing to do"), std::string::npos) << run.out;
+    EXPECT_TRUE(run.err.empty()) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / "a.1.png"));
+    EXPECT_FALSE(fs::exists(dir / "out" / "a.2.png"));
+    run = tavi("process a.1.png a.2.png -o out/ --chunk 3/3 --quiet");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+}
+
+TEST_F(TaviCommand, BadChunksAreUsageErrorsThatNameThem) {
+    write("a.1.png", aliased(20, 20));
+    write("a.2.png", aliased(20, 20, 4));
+    for (const char *chunk : {"0/3", "4/3", "1/0", "0/0", "two/3", "1/three", "+1/3", "-1/3", "1/-3", "1.5/3",
+                              "0x1/3", "1/3/3", "13", "/3", "1/", "/", "99999999999999999999/99999999999999999999"}) {
+        CommandRun run = tavi(std::string("process a.1.png a.2.png -o out/ '--chunk=") + chunk + "'");
+        EXPECT_EQ(run.status, 2) << chunk << ": " << run.err;
+        EXPECT_NE(run.err.find(std::string("--chunk \"") + chunk + "\""), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "out")) << chunk << ": nothing is made";
+    }
+    // "$ID/$COUNT" quoted in a job script where neither is set.
+    CommandRun run = tavi("process a.1.png a.2.png -o out/ --chunk ''");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--chunk \"\": is empty"), std::string::npos) << run.err;
+    run = tavi("process a.1.png a.2.png -o out/ --chunk");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--chunk"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
 TEST_F(TaviCommand, UnwritableOutputFolderFailsAndNamesIt) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
     write("in.png", aliased(10, 10));
@@ -229,7 +337,7 @@ TEST_F(TaviCommand, HelpAndVersionTellTheTruth) {
     run = tavi("process --help");
     EXPECT_EQ(run.status, 0);
     for (const char *word : {"--output", "--target", "--strength", "--threshold", "--disable", "--scene",
-                             "--save-scene", "--jobs", "--quiet"})
+                             "--save-scene", "--jobs", "--chunk", "--quiet"})
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
     run = tavi("--version");
     EXPECT_EQ(run.status, 0);
