@@ -1,11 +1,12 @@
 # Finds what the library's routes need, quietly, and sets
-# tavi_python_default to whether it is there.
+# tavi_python_default and tavi_gegl_default to whether it is there.
 #
 # Python: the interpreter that has numpy, so the module is built for the
 # Python that can use it (a python3 earlier on PATH without numpy, such as
 # a pyenv shim, is passed over for the system's); pybind11 from its CMake
 # package.
 set(tavi_python_default OFF)
+set(tavi_gegl_default OFF)
 if(NOT TAVI_LIBRARY)
   return()
 endif()
@@ -27,4 +28,12 @@ set(PYBIND11_FINDPYTHON ON)
 find_package(pybind11 CONFIG QUIET)
 if(Python3_FOUND AND pybind11_FOUND)
   set(tavi_python_default ON)
+endif()
+
+find_package(PkgConfig QUIET)
+if(PkgConfig_FOUND)
+  pkg_check_modules(GEGL QUIET IMPORTED_TARGET gegl-0.4)
+  if(GEGL_FOUND)
+    set(tavi_gegl_default ON)
+  endif()
 endif()
