@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "host/scene/filter_chain.h"
-#include "host/imaging/image_io.h"
+#include "host/imaging/stored_image.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
 #include "cli/usage_error.h"
@@ -23,20 +23,21 @@ namespace {
 
 // Reads, filters and writes one frame. Returns "" or the error, which names
 // the file.
-std::string processFrame(host::FilterChain &chain, const FrameTask &task, ProgressBar &progress, bool quiet) {
-    host::IoResult<host::LoadedImage> loaded = host::readImage(task.input);
+std::string processFrame(host::FilterChain &chain, const FrameTask &task, const FrameOptions &frame,
+                         ProgressBar &progress, bool quiet) {
+    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.layer);
     if (!loaded) return loaded.error();
     if (!quiet)
         for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
 
-    host::RgbaImage result;
+    const host::StoredImage &image = loaded->image;
     try {
-        result = chain.apply(loaded->image);
+        chain.applyInPlace(image.pixels(), frame.formFor(image));
     } catch (const std::exception &e) {
         return task.input.string() + ": " + e.what();
     }
 
-    host::IoResult<std::vector<std::string>> written = host::writeImageLike(task.output, result, loaded->info);
+    host::IoResult<std::vector<std::string>> written = host::writeStored(task.output, image);
     if (!written) return written.error();
     if (!quiet)
         for (const std::string &notice : written.value()) progress.message(stderr, "tavi: " + notice);
@@ -54,6 +55,7 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "shot.####.png or shot.%04d.png (the number comes from the input's name)")
         ->required();
     options.settings.addTo(*cmd);
+    options.frame.addTo(*cmd);
     cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->check(CLI::Range(1u, 256u));
@@ -90,7 +92,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     const auto start = std::chrono::steady_clock::now();
     auto work = [&](host::FilterChain &chain) {
         for (std::size_t i = next++; i < tasks.size(); i = next++) {
-            const std::string error = processFrame(chain, tasks[i], progress, options.quiet);
+            const std::string error = processFrame(chain, tasks[i], options.frame, progress, options.quiet);
             if (!error.empty()) {
                 ++failed;
                 progress.message(stderr, "tavi: " + error);

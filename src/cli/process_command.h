@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/frame_options.h"
 #include "cli/settings_options.h"
 
 namespace CLI {
@@ -17,6 +18,7 @@ struct ProcessOptions {
     std::vector<std::filesystem::path> inputs;
     std::string output;
     SettingsOptions settings;
+    FrameOptions frame;
     std::filesystem::path saveScene;
     unsigned jobs = 0;  // 0: one per core
     bool quiet = false;

@@ -4,6 +4,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include "host/base/atomic_file.h"
+#include "host/imaging/oiio_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -52,6 +53,7 @@ struct KeptDescription {
 }  // namespace detail
 
 using detail::KeptDescription;
+using namespace files;
 
 bool ImageMetadata::empty() const { return !kept_ || kept_->spec.extra_attribs.empty(); }
 
@@ -70,7 +72,7 @@ std::optional<std::string> ImageMetadata::find(const std::string &name) const {
     return attribute->get_string(1024);
 }
 
-namespace {
+namespace files {
 
 using Notices = std::vector<std::string>;
 
@@ -256,7 +258,7 @@ std::optional<std::string> unreadableReason(const fs::path &path) {
     return "cannot read (" + std::string(std::strerror(errno)) + ")";
 }
 
-}  // namespace
+}  // namespace files
 
 IoResult<LoadedImage> readImage(const fs::path &path) {
     const std::string name = path.string();
@@ -318,7 +320,7 @@ IoResult<LoadedImage> readImage(const fs::path &path) {
     return loaded;
 }
 
-namespace {
+namespace files {
 
 // Some writers do not report a failed write and leave a short or broken
 // file; one that does not read back is not put in place. `pixelsToo`
@@ -360,6 +362,10 @@ std::optional<std::string> unwritableReason(const fs::path &path, const RgbaImag
         return "cannot write an image that large (" + sizeText(image.width, image.height) + ")";
     if (image.rgba.size() != std::size_t(image.width) * std::size_t(image.height) * 4)
         return "cannot write: the pixel data do not match the size " + sizeText(image.width, image.height);
+    return unwritableFolderReason(path);
+}
+
+std::optional<std::string> unwritableFolderReason(const fs::path &path) {
     std::error_code error;
     if (fs::is_directory(fs::status(path, error))) return "cannot write (is a folder)";
     const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
@@ -426,26 +432,30 @@ OIIO::ImageSpec outputSpec(const OIIO::ImageOutput &output, const RgbaImage &ima
     return spec;
 }
 
-// Writes the encoded picture into the temporary file and checks that it
-// reads back. Returns the problem on failure.
-// `memory` must outlive the writer, which may still write to it when it is
-// destroyed.
-std::optional<std::string> encodeInto(AtomicFile &file, OIIO::ImageOutput &output, const OIIO::ImageSpec &spec,
-                                      const RgbaImage &image, OIIO::Filesystem::IOVecOutput &memory) {
-    const std::string temporaryName = file.temporary().string();
+std::optional<std::string> writeThrough(AtomicFile &file, OIIO::ImageOutput &output, const WriteAll &writeAll,
+                                        OIIO::Filesystem::IOVecOutput &memory) {
     const bool inMemory = encodedInMemory(output.format_name()) && output.supports("ioproxy");
-    if (inMemory) {
-        if (!output.set_ioproxy(&memory) || !encode(output, file.target().string(), spec, image))
-            return output.geterror();
-        if (auto problem = file.write(memory.buffer())) return problem;
-    } else {
-        if (!encode(output, temporaryName, spec, image)) return output.geterror();
-        if (auto problem = file.flush()) return problem;
+    try {
+        if (inMemory) {
+            if (!output.set_ioproxy(&memory) || !writeAll(output, file.target().string())) return output.geterror();
+            if (auto problem = file.write(memory.buffer())) return problem;
+        } else {
+            if (!writeAll(output, file.temporary().string())) return output.geterror();
+            if (auto problem = file.flush()) return problem;
+        }
+        if (auto problem = unreadableWhenWritten(file.temporary(), !inMemory)) return problem;
+    } catch (const std::bad_alloc &) {
+        return "not enough memory";
     }
-    return unreadableWhenWritten(file.temporary(), !inMemory);
+    return file.commit();
 }
 
-}  // namespace
+std::string cannotWrite(const AtomicFile &file, const std::string &problem) {
+    const std::string name = file.target().string();
+    return name + ": cannot write (" + replaceAll(oneLine(problem), file.temporary().string(), name) + ")";
+}
+
+}  // namespace files
 
 IoResult<Notices> writeImage(const fs::path &path, const RgbaImage &image, const WriteOptions &options) {
     const std::string name = path.string();
@@ -467,16 +477,10 @@ IoResult<Notices> writeImage(const fs::path &path, const RgbaImage &image, const
     const OIIO::ImageSpec spec = outputSpec(output, image, withAlpha, options.metadata);
 
     AtomicFile file(path);
-    std::optional<std::string> problem;
-    try {
-        problem = encodeInto(file, output, spec, image, memory);
-    } catch (const std::bad_alloc &) {
-        problem = "not enough memory";
-    }
-    if (!problem) problem = file.commit();
-    if (problem)
-        return Result::failure(name + ": cannot write (" +
-                               replaceAll(oneLine(*problem), file.temporary().string(), name) + ")");
+    const auto writeAll = [&](OIIO::ImageOutput &out, const std::string &fileName) {
+        return encode(out, fileName, spec, image);
+    };
+    if (auto problem = writeThrough(file, output, writeAll, memory)) return Result::failure(cannotWrite(file, *problem));
     return notices;
 }
 

@@ -125,6 +125,15 @@ std::size_t sampleBytes(SampleType type) {
     return 1;
 }
 
+PixelView pixelsOf(RgbaImage &image) {
+    PixelView view;
+    view.data = image.rgba.data();
+    view.width = image.width;
+    view.height = image.height;
+    view.rowStride = std::ptrdiff_t(image.width) * 4;
+    return view;
+}
+
 RgbaImage frameFor(const PixelView &pixels, AlphaForm form) {
     RgbaImage frame(pixels.width, pixels.height);
     const bool bytes = pixels.type == SampleType::uint8;

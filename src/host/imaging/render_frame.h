@@ -58,6 +58,9 @@ struct PixelView {
     int channel[4] = {0, 1, 2, 3};
 };
 
+// The pixels of an 8-bit RGBA picture.
+PixelView pixelsOf(RgbaImage &image);
+
 // The 8-bit associated RGBA frame the filter is handed.
 RgbaImage frameFor(const PixelView &pixels, AlphaForm form);
 

@@ -32,4 +32,9 @@ RgbaImage FilterChain::apply(const RgbaImage &frame) {
     return current;
 }
 
+void FilterChain::applyInPlace(const PixelView &pixels, AlphaForm form) {
+    const RgbaImage handed = frameFor(pixels, form);
+    applyFiltered(pixels, form, handed, apply(handed));
+}
+
 }  // namespace tavi::host
