@@ -5,7 +5,6 @@
 #include <new>
 #include <string>
 
-#include "host/scene/filter_chain.h"
 #include "lib/c/filter_pixels.h"
 #include "lib/c/image_request.h"
 
@@ -36,7 +35,7 @@ tavi_status antialias(void *pixels, SampleType type, int width, int height, size
         return TAVI_OK;
     } catch (const std::bad_alloc &) {
         return fail(TAVI_ERROR_OUT_OF_MEMORY, "not enough memory for the filter's working copies of the image");
-    } catch (const tavi::host::FrameError &e) {
+    } catch (const tavi::lib::FilterOutOfMemory &e) {
         return fail(TAVI_ERROR_OUT_OF_MEMORY, e.what());
     } catch (const std::exception &e) {
         return fail(TAVI_ERROR_INTERNAL, e.what());
