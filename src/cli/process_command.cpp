@@ -47,7 +47,12 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
 }  // namespace
 
 void addProcessCommand(CLI::App &app, ProcessOptions &options) {
-    CLI::App *cmd = app.add_subcommand("process", "Anti-alias image files");
+    CLI::App *cmd = app.add_subcommand(
+        "process",
+        "Anti-alias image files. The filter is handed colour premultiplied by alpha, 8 bits per channel, as a "
+        "renderer's frame holds it; 16-bit, half and float files keep their depth and range, pixels it leaves "
+        "alone keep their stored values, and channels and parts beyond the filtered RGBA are written back "
+        "unchanged");
     cmd->add_option("inputs", options.inputs, "Input image files (PNG, TIFF, TGA, JPEG, OpenEXR, ...)")
         ->required();
     cmd->add_option("-o,--output", options.output,

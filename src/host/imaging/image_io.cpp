@@ -433,8 +433,8 @@ OIIO::ImageSpec outputSpec(const OIIO::ImageOutput &output, const RgbaImage &ima
 }
 
 std::optional<std::string> writeThrough(AtomicFile &file, OIIO::ImageOutput &output, const WriteAll &writeAll,
-                                        OIIO::Filesystem::IOVecOutput &memory) {
-    const bool inMemory = encodedInMemory(output.format_name()) && output.supports("ioproxy");
+                                        OIIO::Filesystem::IOVecOutput &memory, bool mayUseMemory) {
+    const bool inMemory = mayUseMemory && encodedInMemory(output.format_name()) && output.supports("ioproxy");
     try {
         if (inMemory) {
             if (!output.set_ioproxy(&memory) || !writeAll(output, file.target().string())) return output.geterror();

@@ -50,8 +50,10 @@ using WriteAll = std::function<bool(OIIO::ImageOutput &output, const std::string
 // Writes the file into `file`'s temporary (encoded in memory for formats
 // whose libraries miss or abort on write errors), checks that it reads
 // back, and commits it. `memory` must outlive `output`. Returns the problem.
+// OpenEXR's multi-part files cannot be encoded in memory: `inMemory` false
+// writes them to the temporary file directly.
 std::optional<std::string> writeThrough(AtomicFile &file, OIIO::ImageOutput &output, const WriteAll &writeAll,
-                                        OIIO::Filesystem::IOVecOutput &memory);
+                                        OIIO::Filesystem::IOVecOutput &memory, bool inMemory = true);
 
 // "target: cannot write (problem)", with the temporary's name replaced.
 std::string cannotWrite(const AtomicFile &file, const std::string &problem);

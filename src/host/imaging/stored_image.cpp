@@ -327,7 +327,8 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image) {
     for (std::size_t p = 0; p < stored.parts.size(); ++p) {
         if (!everyPart && int(p) != stored.treated) continue;
         const StoredPart &part = stored.parts[p];
-        if (int(p) == stored.treated && (!withAlpha || !holdsAnyChannels(format))) {
+        const bool alphaDropped = stored.channel[3] >= 0 && !withAlpha;
+        if (int(p) == stored.treated && (alphaDropped || !holdsAnyChannels(format))) {
             const StoredPart reduced = treatedOnly(part, stored.channel, withAlpha);
             if (reduced.spec.nchannels < part.spec.nchannels && withAlpha == (stored.channel[3] >= 0))
                 notices.push_back(name + ": the " + format + " format holds colour and alpha only; " +
@@ -358,7 +359,8 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image) {
         return out.close();
     };
     AtomicFile file(path);
-    if (auto problem = writeThrough(file, output, writeAll, memory)) return Result::failure(cannotWrite(file, *problem));
+    if (auto problem = writeThrough(file, output, writeAll, memory, parts.size() == 1))
+        return Result::failure(cannotWrite(file, *problem));
     return notices;
 }
 
