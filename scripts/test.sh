@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: once as shipped, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for
-# a bounded time, then the Windows DLL under Wine.
+# a bounded time, then the Windows DLL under Wine. ctest runs the library's
+# routes too: the Python module's pytest suite (tests/python, test
+# "python_module") and the GEGL operation run by the gegl program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

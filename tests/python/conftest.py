@@ -19,7 +19,7 @@ REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
 
 @pytest.fixture(scope="session")
 def tavi_exe():
-    exe = pathlib.Path(os.environ.get("TAVI_EXE", REPOSITORY / "build" / "tavi"))
+    exe = pathlib.Path(os.environ.get("TAVI_EXE", REPOSITORY / "build" / "tavi")).resolve()
     if not exe.exists():
         pytest.fail(f"no tavi command at {exe}; build it or set TAVI_EXE")
     return exe
