@@ -44,11 +44,11 @@ def aliased(height, width, seed):
 def write_stored(path, pixels):
     """Writes the samples as they are: no division by alpha."""
     out = oiio.ImageOutput.create(str(path))
-    spec = oiio.ImageSpec(pixels.shape[1], pixels.shape[0], pixels.shape[2],
-                          {numpy.uint8: oiio.UINT8, numpy.uint16: oiio.UINT16,
-                           numpy.float16: oiio.HALF, numpy.float32: oiio.FLOAT}[pixels.dtype.type])
-    spec.attribute("oiio:UnassociatedAlpha", 1)
-    assert out.open(str(path), spec), out.geterror()
+    layout = oiio.ImageSpec(pixels.shape[1], pixels.shape[0], pixels.shape[2],
+                            {numpy.uint8: oiio.UINT8, numpy.uint16: oiio.UINT16,
+                             numpy.float16: oiio.HALF, numpy.float32: oiio.FLOAT}[pixels.dtype.type])
+    layout.attribute("oiio:UnassociatedAlpha", 1)
+    assert out.open(str(path), layout), out.geterror()
     assert out.write_image(pixels), out.geterror()
     out.close()
 

@@ -43,11 +43,11 @@ StoredSamples fromRgba(const host::RgbaImage &image, int channels) {
 void writeSamples(const std::filesystem::path &path, const StoredSamples &samples) {
     auto out = OIIO::ImageOutput::create(path.string());
     if (!out) fail(path, "no writer");
-    OIIO::ImageSpec spec(samples.width, samples.height, samples.channels, typeOf(samples.kind));
-    if (samples.channels == 4) spec.alpha_channel = 3;
+    OIIO::ImageSpec layout(samples.width, samples.height, samples.channels, typeOf(samples.kind));
+    if (samples.channels == 4) layout.alpha_channel = 3;
     // The samples are written as they are: no division by alpha.
-    spec.attribute("oiio:UnassociatedAlpha", 1);
-    if (!out->open(path.string(), spec) || !out->write_image(typeOf(samples.kind), samples.bytes.data()) ||
+    layout.attribute("oiio:UnassociatedAlpha", 1);
+    if (!out->open(path.string(), layout) || !out->write_image(typeOf(samples.kind), samples.bytes.data()) ||
         !out->close())
         fail(path, out->geterror());
 }
@@ -58,9 +58,9 @@ StoredSamples readSamples(const std::filesystem::path &path) {
     config.attribute("oiio:UnassociatedAlpha", 1);
     auto in = OIIO::ImageInput::open(path.string(), &config);
     if (!in) fail(path, OIIO::geterror());
-    const OIIO::ImageSpec &spec = in->spec();
-    StoredSamples samples(spec.width, spec.height, spec.nchannels, kindOf(spec.format));
-    if (!in->read_image(0, 0, 0, spec.nchannels, typeOf(samples.kind), samples.bytes.data())) fail(path, in->geterror());
+    const OIIO::ImageSpec &stored = in->spec();
+    StoredSamples samples(stored.width, stored.height, stored.nchannels, kindOf(stored.format));
+    if (!in->read_image(0, 0, 0, stored.nchannels, typeOf(samples.kind), samples.bytes.data())) fail(path, in->geterror());
     return samples;
 }
 
