@@ -2,6 +2,7 @@
 # runtimes of the compiler in use, for LD_PRELOAD. A sanitized shared object
 # loaded into a program built without them (python3, gegl) needs them
 # loaded first.
+set(TAVI_SANITIZER_PRELOAD "")
 foreach(runtime IN ITEMS asan ubsan)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${runtime}.so
     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
