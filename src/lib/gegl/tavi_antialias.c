@@ -49,7 +49,7 @@ property_int(threshold, _("Threshold"), 224)
 #include "gegl-op.h"
 
 #include "tavi/tavi.h"
-#include "working_format.h"
+#include "lib/gegl/working_format.h"
 
 /* The three targets are the library's, in its order. */
 G_STATIC_ASSERT((int)TAVI_ANTIALIAS_TARGET_RGB == (int)TAVI_TARGET_RGB);

@@ -1,4 +1,4 @@
-#include "working_format.h"
+#include "lib/gegl/working_format.h"
 
 #include <stdio.h>
 

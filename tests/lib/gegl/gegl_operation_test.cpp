@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "c/stored_samples.h"
+#include "lib/c/stored_samples.h"
 #include "support/command_run.h"
 #include "tavi56/engine/generated_images.h"
 
