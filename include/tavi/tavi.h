@@ -63,6 +63,8 @@
  * otherwise what was wrong; the image is then left untouched.
  * tavi_last_error() says it in a sentence naming the value at fault. Bad
  * arguments never crash the library and are never "fixed up" silently.
+ * What it cannot check is that `pixels` really holds as many bytes as the
+ * size and stride say: that is the caller's promise, as with memcpy.
  *
  * MEMORY AND OWNERSHIP
  *
