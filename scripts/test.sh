@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: once as shipped, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then an array job on a
-# one-node Slurm cluster, then the fuzz targets for
-# a bounded time, then the Windows DLL under Wine.
+# one-node Slurm cluster, then the fuzz targets for a bounded time, then the
+# Windows DLL under Wine. ctest runs the library's routes too: the Python
+# module's pytest suite (tests/python, test "python_module") and the GEGL
+# operation run by the gegl program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

@@ -190,7 +190,9 @@ TEST_F(RenderFiles, SixteenBitPngStaysSixteenBit) {
     // between the two sides, on a step of 257.
     const RgbaImage eight = filteredInMemory(blocks());
     for (std::size_t i = 0; i < after.size(); ++i)
-        if (after[i] != before[i]) ASSERT_EQ(after[i], eight.rgba[i] * 257.0) << i;
+        if (after[i] != before[i]) {
+            ASSERT_EQ(after[i], eight.rgba[i] * 257.0) << i;
+        }
 }
 
 TEST_F(RenderFiles, EveryChannelComesBack) {
