@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: once as shipped, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for
-# a bounded time, then the Windows DLL under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then an array job on a
+# one-node Slurm cluster, then the fuzz targets for a bounded time, then the
+# Windows DLL under Wine. ctest runs the library's routes too: the Python
+# module's pytest suite (tests/python, test "python_module") and the GEGL
+# operation run by the gegl program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,6 +18,9 @@ BUILD_DIR=build-sanitize scripts/build.sh -DTAVI_SANITIZE=ON
 ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+
+echo "== farm chunks on a one-node Slurm"
+BUILD_DIR=build scripts/test-farm.sh
 
 echo "== fuzzing the scene-file parser and the settings load"
 scripts/fuzz.sh

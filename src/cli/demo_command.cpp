@@ -53,7 +53,9 @@ int runDemo(const fs::path &modulePath, const DemoOptions &options) {
     const host::SampleRenders sample = host::renderSample(options.width, options.height);
 
     const auto start = std::chrono::steady_clock::now();
-    const host::RgbaImage output = chain.apply(sample.aliased);
+    // The sample is drawn with straight colour, as a PNG file holds it.
+    host::RgbaImage output = sample.aliased;
+    chain.applyInPlace(host::pixelsOf(output), host::AlphaForm::straight);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("Filtered with \"%s\" %s in %.1f ms.\n", module.serverName().c_str(),
                 scene.filters.empty() ? "" : scene.filters[0].settings.c_str(), ms);

@@ -7,6 +7,7 @@
 #include "host/loader/filter_module.h"
 #include "host/loader/hosted_filter.h"
 #include "host/imaging/image_io.h"
+#include "host/imaging/stored_image.h"
 #include "host/loader/memory_frame.h"
 #include "host/panel/panel_script.h"
 #include "host/panel/panel_services.h"
@@ -49,6 +50,7 @@ void addPanelCommand(CLI::App &app, PanelOptions &options) {
                         : "Open the settings panel on a frame and play a scripted session");
     cmd->add_option("input", options.input, "The frame the panel's preview works on")->required();
     options.settings.addTo(*cmd);
+    options.frame.addTo(*cmd);
     CLI::Option *script = cmd->add_option(
         "--script", options.script,
         std::string(window ? "Play this session instead of opening a window: " : "The session: ") +
@@ -82,7 +84,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         window.emplace(options.events);
     }
 
-    host::IoResult<host::LoadedImage> loaded = host::readImage(options.input);
+    host::IoResult<host::LoadedStored> loaded = host::readStored(options.input, options.frame.layer);
     if (!loaded) throw std::runtime_error(loaded.error());
     for (const std::string &notice : loaded->notices) std::fprintf(stderr, "tavi: %s\n", notice.c_str());
 
@@ -98,7 +100,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
     filter.load(entry->settings);
 
     // The instance keeps this frame for the preview.
-    host::MemoryFrame frame(loaded->image);
+    host::MemoryFrame frame(host::frameFor(loaded->image.pixels(), options.frame.formFor(loaded->image)));
     filter.process(frame);
 
     const bool disable = !entry->enabled;

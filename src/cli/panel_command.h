@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "cli/frame_options.h"
 #include "cli/settings_options.h"
 
 namespace CLI {
@@ -15,6 +16,7 @@ namespace tavi::cli {
 struct PanelOptions {
     std::filesystem::path input;
     SettingsOptions settings;
+    FrameOptions frame;
     std::filesystem::path script;  // empty: the panel opens in a window
     std::filesystem::path events;  // testing aid: synthetic input for the window
     std::filesystem::path canvas;

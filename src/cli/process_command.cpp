@@ -14,9 +14,10 @@
 #include "host/base/live_temporaries.h"
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
-#include "host/imaging/image_io.h"
 #include "host/imaging/input_checks.h"
+#include "host/imaging/stored_image.h"
 #include "cli/decimal_option.h"
+#include "cli/frame_chunk.h"
 #include "cli/frame_workers.h"
 #include "cli/interrupt_guard.h"
 #include "cli/output_plan.h"
@@ -31,24 +32,25 @@ namespace {
 
 // Reads, filters and writes one frame. Returns "" or the error, which names
 // the file.
-std::string processFrame(host::FilterChain &chain, const FrameTask &task, ProgressBar &progress, bool quiet) {
-    host::IoResult<host::LoadedImage> loaded = host::readImage(task.input);
+std::string processFrame(host::FilterChain &chain, const FrameTask &task, const FrameOptions &frame,
+                         ProgressBar &progress, bool quiet) {
+    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.layer);
     if (!loaded) return loaded.error();
     if (!quiet)
         for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
 
-    const int width = loaded->image.width, height = loaded->image.height;
-    host::RgbaImage result;
+    const host::StoredImage &image = loaded->image;
     try {
-        result = chain.apply(std::move(loaded->image));
+        chain.applyInPlace(image.pixels(), frame.formFor(image));
     } catch (const std::bad_alloc &) {
-        const std::uint64_t needed = host::frameBytesNeeded(width, height, 4, 1);
-        return task.input.string() + ": " + host::notEnoughMemory(width, height, needed);
+        const host::PixelView pixels = image.pixels();
+        const std::uint64_t needed = host::frameBytesNeeded(pixels.width, pixels.height, image.storedBytes());
+        return task.input.string() + ": " + host::notEnoughMemory(pixels.width, pixels.height, needed);
     } catch (const std::exception &e) {
         return task.input.string() + ": " + e.what();
     }
 
-    host::IoResult<std::vector<std::string>> written = host::writeImageLike(task.output, result, loaded->info);
+    host::IoResult<std::vector<std::string>> written = host::writeStored(task.output, image);
     if (!written) return written.error();
     if (!quiet)
         for (const std::string &notice : written.value()) progress.message(stderr, "tavi: " + notice);
@@ -73,7 +75,12 @@ void removeLeftovers(const std::vector<FrameTask> &tasks, const fs::path &scene,
 }  // namespace
 
 void addProcessCommand(CLI::App &app, ProcessOptions &options) {
-    CLI::App *cmd = app.add_subcommand("process", "Anti-alias image files");
+    CLI::App *cmd = app.add_subcommand(
+        "process",
+        "Anti-alias image files. The filter is handed colour premultiplied by alpha, 8 bits per channel, as a "
+        "renderer's frame holds it; 16-bit, half and float files keep their depth and range, pixels it leaves "
+        "alone keep their stored values, and channels and parts beyond the filtered RGBA are written back "
+        "unchanged");
     cmd->add_option("inputs", options.inputs, "Input image files (PNG, TIFF, TGA, JPEG, OpenEXR, ...)")
         ->required();
     cmd->add_option("-o,--output", options.output,
@@ -81,16 +88,37 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "shot.####.png or shot.%04d.png (the number comes from the input's name)")
         ->required();
     options.settings.addTo(*cmd);
+    options.frame.addTo(*cmd);
     cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->transform(decimalInRange(1, 256));
+    cmd->add_option("--chunk", options.chunk,
+                    "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order, "
+                    "for task I of an N-task farm array job, e.g. "
+                    "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT; the N slices together hold every "
+                    "input once, with sizes within one of each other, and a slice may be empty")
+        ->type_name("I/N");
     cmd->add_flag("-q,--quiet", options.quiet, "Print errors only");
 }
 
 int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
+    std::optional<FrameChunk> chunk;
+    if (options.chunk) chunk = parseChunk(*options.chunk);
+
     std::vector<OptionOutput> others;
     if (!options.saveScene.empty()) others.push_back({"--save-scene", options.saveScene});
-    const std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output, others);
+    // Planned over all the inputs, not just this task's: every task of an
+    // array job then refuses the same collisions, before any of them writes,
+    // and numbers an input without digits by its place in the whole list.
+    std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output, others);
+    std::string chunkSummary;
+    if (chunk) {
+        const std::vector<std::size_t> mine = chunkInputs(options.inputs, *chunk);
+        chunkSummary = describeChunk(*chunk, options.inputs, mine);
+        std::vector<FrameTask> slice;
+        for (std::size_t position : mine) slice.push_back(tasks[position]);
+        tasks = std::move(slice);
+    }
 
     host::FilterModule module(modulePath);
     const host::Scene scene = resolveFilters(module, options.settings);
@@ -122,6 +150,14 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     if (!options.saveScene.empty()) host::writeScene(options.saveScene, scene);
     placedBeforeFrames = static_cast<long long>(host::live_temporaries::placed());
 
+    // More tasks than frames leaves some tasks nothing; that is no failure.
+    if (tasks.empty()) {
+        if (!options.quiet)
+            std::printf("%s of %zu input%s, nothing to do\n", chunkSummary.c_str(), options.inputs.size(),
+                        options.inputs.size() == 1 ? "" : "s");
+        return kExitOk;
+    }
+
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned jobs = unsigned(std::min<std::size_t>(options.jobs ? options.jobs : cores, tasks.size()));
     // Each worker has its own instances; the module is shared.
@@ -132,7 +168,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     const std::size_t failed = runFrames(
         tasks, jobs,
         [&](unsigned worker, std::size_t i) {
-            return processFrame(*chains[worker], tasks[i], progress, options.quiet);
+            return processFrame(*chains[worker], tasks[i], options.frame, progress, options.quiet);
         },
         [&](std::size_t, const std::string &error) {
             if (!error.empty()) progress.message(stderr, "tavi: " + error);
@@ -143,6 +179,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::size_t done = tasks.size() - failed;
     if (!options.quiet) {
+        if (chunk) std::printf("%s; ", chunkSummary.c_str());
         std::printf("%zu frame%s in %.2f s (%.2f frames/s)", done, done == 1 ? "" : "s", seconds,
                     seconds > 0 ? double(done) / seconds : 0.0);
         if (failed) std::printf(", %zu failed", failed);

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/frame_options.h"
 #include "cli/settings_options.h"
 
 namespace CLI {
@@ -17,8 +19,10 @@ struct ProcessOptions {
     std::vector<std::filesystem::path> inputs;
     std::string output;
     SettingsOptions settings;
+    FrameOptions frame;
     std::filesystem::path saveScene;
     unsigned jobs = 0;  // 0: one per core
+    std::optional<std::string> chunk;  // "I/N": slice I of N, as given
     bool quiet = false;
 };
 

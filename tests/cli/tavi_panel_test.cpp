@@ -80,9 +80,11 @@ TEST_F(TaviPanel, ScriptedSessionDrawsThePreviewAndSavesOnOk) {
                 ASSERT_EQ(canvas.at(x, y)[c], canvas.at(x + 1, y + 1)[c]) << x << "," << y;
                 ASSERT_EQ(canvas.at(x, y)[c], canvas.at(x + 1, y)[c]) << x << "," << y;
             }
-    // The preview shows the frame's colours, not the logo or black.
-    EXPECT_EQ(canvas.at(0, 0)[2], 160);
+    // The preview shows the frame as the filter is handed it, colour
+    // premultiplied: the opaque part in its colours, the transparent one black.
     EXPECT_EQ(canvas.at(0, 239)[0], 230);
+    EXPECT_EQ(canvas.at(0, 239)[2], 30);
+    EXPECT_EQ(canvas.at(0, 0)[2], 0);
     const RgbaImage panel = picture("panel.png");
     EXPECT_EQ(panel.width, 340);
     EXPECT_EQ(panel.height, 370);

@@ -4,6 +4,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include "host/base/atomic_file.h"
+#include "host/imaging/oiio_files.h"
 #include "host/imaging/input_checks.h"
 
 #include <algorithm>
@@ -53,6 +54,7 @@ struct KeptDescription {
 }  // namespace detail
 
 using detail::KeptDescription;
+using namespace files;
 
 bool ImageMetadata::empty() const { return !kept_ || kept_->spec.extra_attribs.empty(); }
 
@@ -71,7 +73,7 @@ std::optional<std::string> ImageMetadata::find(const std::string &name) const {
     return attribute->get_string(1024);
 }
 
-namespace {
+namespace files {
 
 using Notices = std::vector<std::string>;
 
@@ -257,7 +259,7 @@ std::optional<std::string> unreadableReason(const fs::path &path) {
     return "cannot read (" + std::string(std::strerror(errno)) + ")";
 }
 
-}  // namespace
+}  // namespace files
 
 IoResult<LoadedImage> readImage(const fs::path &path) {
     const std::string name = path.string();
@@ -280,7 +282,8 @@ IoResult<LoadedImage> readImage(const fs::path &path) {
         return Result::failure(name + ": image too large (" + sizeText(spec.width, spec.height) + "; at most " +
                                std::to_string(kMaxImagePixels) + " pixels)");
 
-    if (auto shortfall = memoryShortfall(spec.width, spec.height, spec.nchannels, int(spec.format.size())))
+    const std::uint64_t samples = std::uint64_t(spec.width) * std::uint64_t(spec.height) * spec.pixel_bytes(true);
+    if (auto shortfall = memoryShortfall(spec.width, spec.height, samples))
         return Result::failure(name + ": " + *shortfall);
 
     LoadedImage loaded;
@@ -323,7 +326,7 @@ IoResult<LoadedImage> readImage(const fs::path &path) {
     return loaded;
 }
 
-namespace {
+namespace files {
 
 // Some writers do not report a failed write and leave a short or broken
 // file; one that does not read back is not put in place. `pixelsToo`
@@ -365,6 +368,10 @@ std::optional<std::string> unwritableReason(const fs::path &path, const RgbaImag
         return "cannot write an image that large (" + sizeText(image.width, image.height) + ")";
     if (image.rgba.size() != std::size_t(image.width) * std::size_t(image.height) * 4)
         return "cannot write: the pixel data do not match the size " + sizeText(image.width, image.height);
+    return unwritableFolderReason(path);
+}
+
+std::optional<std::string> unwritableFolderReason(const fs::path &path) {
     std::error_code error;
     if (fs::is_directory(fs::status(path, error))) return "cannot write (is a folder)";
     const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
@@ -431,27 +438,31 @@ OIIO::ImageSpec outputSpec(const OIIO::ImageOutput &output, const RgbaImage &ima
     return spec;
 }
 
-// Writes the encoded picture into the temporary file and checks that it
-// reads back. Returns the problem on failure.
-// `memory` must outlive the writer, which may still write to it when it is
-// destroyed.
-std::optional<std::string> encodeInto(AtomicFile &file, OIIO::ImageOutput &output, const OIIO::ImageSpec &spec,
-                                      const RgbaImage &image, OIIO::Filesystem::IOVecOutput &memory) {
-    const std::string temporaryName = file.temporary().string();
-    const bool inMemory = encodedInMemory(output.format_name()) && output.supports("ioproxy");
-    if (inMemory) {
-        if (!output.set_ioproxy(&memory) || !encode(output, file.target().string(), spec, image))
-            return output.geterror();
-        if (auto problem = file.write(memory.buffer())) return problem;
-    } else {
-        if (auto problem = file.lend()) return problem;
-        if (!encode(output, temporaryName, spec, image)) return output.geterror();
-        if (auto problem = file.flush()) return problem;
+std::optional<std::string> writeThrough(AtomicFile &file, OIIO::ImageOutput &output, const WriteAll &writeAll,
+                                        OIIO::Filesystem::IOVecOutput &memory, bool mayUseMemory) {
+    const bool inMemory = mayUseMemory && encodedInMemory(output.format_name()) && output.supports("ioproxy");
+    try {
+        if (inMemory) {
+            if (!output.set_ioproxy(&memory) || !writeAll(output, file.target().string())) return output.geterror();
+            if (auto problem = file.write(memory.buffer())) return problem;
+        } else {
+            if (auto problem = file.lend()) return problem;
+            if (!writeAll(output, file.temporary().string())) return output.geterror();
+            if (auto problem = file.flush()) return problem;
+        }
+        if (auto problem = unreadableWhenWritten(file.temporary(), !inMemory)) return problem;
+    } catch (const std::bad_alloc &) {
+        return "not enough memory";
     }
-    return unreadableWhenWritten(file.temporary(), !inMemory);
+    return file.commit();
 }
 
-}  // namespace
+std::string cannotWrite(const AtomicFile &file, const std::string &problem) {
+    const std::string name = file.target().string();
+    return name + ": cannot write (" + replaceAll(oneLine(problem), file.temporary().string(), name) + ")";
+}
+
+}  // namespace files
 
 IoResult<Notices> writeImage(const fs::path &path, const RgbaImage &image, const WriteOptions &options) {
     const std::string name = path.string();
@@ -473,16 +484,10 @@ IoResult<Notices> writeImage(const fs::path &path, const RgbaImage &image, const
     const OIIO::ImageSpec spec = outputSpec(output, image, withAlpha, options.metadata);
 
     AtomicFile file(path);
-    std::optional<std::string> problem;
-    try {
-        problem = encodeInto(file, output, spec, image, memory);
-    } catch (const std::bad_alloc &) {
-        problem = "not enough memory";
-    }
-    if (!problem) problem = file.commit();
-    if (problem)
-        return Result::failure(name + ": cannot write (" +
-                               replaceAll(oneLine(*problem), file.temporary().string(), name) + ")");
+    const auto writeAll = [&](OIIO::ImageOutput &out, const std::string &fileName) {
+        return encode(out, fileName, spec, image);
+    };
+    if (auto problem = writeThrough(file, output, writeAll, memory)) return Result::failure(cannotWrite(file, *problem));
     return notices;
 }
 

@@ -15,14 +15,13 @@ std::optional<std::string> irregularInput(const std::filesystem::path &path) {
     return std::string("is ") + fileKindName(st.st_mode) + ", not an image file; only regular files are read";
 }
 
-std::uint64_t frameBytesNeeded(long long width, long long height, int channels, int bytesPerSample) {
+std::uint64_t frameBytesNeeded(long long width, long long height, std::uint64_t storedBytes) {
     const std::uint64_t pixels = std::uint64_t(std::max(width, 0LL)) * std::uint64_t(std::max(height, 0LL));
-    const std::uint64_t rgba = 4;
-    const std::uint64_t samples = std::uint64_t(std::max(channels, 0)) * std::uint64_t(std::max(bytesPerSample, 0));
-    const std::uint64_t reading = rgba + samples + rgba;
-    const std::uint64_t filtering = rgba + rgba + rgba;
-    const std::uint64_t writing = rgba + rgba + rgba;
-    return pixels * std::max({reading, filtering, writing});
+    const std::uint64_t rgba = 4 * pixels;
+    const std::uint64_t read = storedBytes + storedBytes + rgba;
+    const std::uint64_t filtered = storedBytes + 4 * rgba;
+    const std::uint64_t written = storedBytes + storedBytes + rgba;
+    return std::max({read, filtered, written});
 }
 
 std::string notEnoughMemory(long long width, long long height, std::uint64_t bytes) {
@@ -31,8 +30,8 @@ std::string notEnoughMemory(long long width, long long height, std::uint64_t byt
            std::to_string(mebibytes) + " MiB)";
 }
 
-std::optional<std::string> memoryShortfall(long long width, long long height, int channels, int bytesPerSample) {
-    const std::uint64_t bytes = frameBytesNeeded(width, height, channels, bytesPerSample);
+std::optional<std::string> memoryShortfall(long long width, long long height, std::uint64_t storedBytes) {
+    const std::uint64_t bytes = frameBytesNeeded(width, height, storedBytes);
     if (bytes > SIZE_MAX) return notEnoughMemory(width, height, bytes);
     // Asked of the allocator the frame's buffers come from; the pages are
     // never touched, so the try costs no memory. Volatile, so that the

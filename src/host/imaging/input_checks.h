@@ -15,20 +15,24 @@ namespace tavi::host {
 // paths, which the reader words itself.
 std::optional<std::string> irregularInput(const std::filesystem::path &path);
 
-// The bytes a width x height frame takes at most on its way through a run:
-// while it is read, its 8-bit RGBA picture and the reader's own copy of
-// the file's samples (`channels` of `bytesPerSample` each; the PNG reader,
-// for one, holds the whole image); while it is filtered, the picture, the
-// frame planes the host hands the filter and the filter's own planes; while
-// it is written, the picture and its encoded bytes. The filter's planes of
-// the worker's previous frame are held until the next frame's are made.
-std::uint64_t frameBytesNeeded(long long width, long long height, int channels, int bytesPerSample);
+// The bytes a frame takes at most on its way through a run, given the
+// size of the part the filter treats and the bytes the file's samples take
+// as held in memory (`storedBytes`, every part and channel):
+// - read: the samples, the reader's own copy of them (the PNG reader holds
+//   the whole image), and the filter's planes of the worker's previous
+//   frame, 4 bytes a pixel, held until the next frame's are made;
+// - filtered: the samples, and 4 bytes a pixel each for the 8-bit RGBA frame
+//   handed to the filter, the copy it writes into, the frame planes the
+//   host hands it and the filter's own planes;
+// - written: the samples, their encoded bytes (about as many at most) and
+//   the filter's planes.
+std::uint64_t frameBytesNeeded(long long width, long long height, std::uint64_t storedBytes);
 
 // "not enough memory for a W x H image (needs N MiB)".
 std::string notEnoughMemory(long long width, long long height, std::uint64_t bytes);
 
 // Nothing when frameBytesNeeded can be allocated right now (tried, and
 // given back at once); else notEnoughMemory's words.
-std::optional<std::string> memoryShortfall(long long width, long long height, int channels, int bytesPerSample);
+std::optional<std::string> memoryShortfall(long long width, long long height, std::uint64_t storedBytes);
 
 }  // namespace tavi::host

@@ -32,6 +32,15 @@ FilterModule::FilterModule(const std::filesystem::path &file, GlobalFunc global)
 
     descriptor_ = static_cast<const ModuleDescriptor *>(library_->symbol("_mod_descrip"));
     if (descriptor_ == nullptr) fail("not a host module: it exports no _mod_descrip");
+    start();
+}
+
+FilterModule::FilterModule(const ModuleDescriptor &descriptor, const std::string &name, GlobalFunc global)
+    : file_(name), descriptor_(&descriptor), global_(global) {
+    start();
+}
+
+void FilterModule::start() {
     if (descriptor_->sync != MODULE_SYNC)
         fail("module descriptor has sync value " + hex(descriptor_->sync) + ", expected " + hex(MODULE_SYNC));
     if (descriptor_->version != MODULE_DESCRIPTOR_VERSION)

@@ -1,6 +1,8 @@
 // A filter module loaded the way the host loads it: open the file, check its
 // descriptor, start it up, and activate its image-filter server. From then
 // on the host reaches the filter only through the callbacks it handed over.
+// A module linked into the program itself is started the same way from its
+// descriptor, without a file.
 #pragma once
 
 #include <filesystem>
@@ -28,6 +30,10 @@ public:
     // Loads `file` and activates its "ImageFilterHandler" server with
     // interface version 1. Throws ModuleError.
     explicit FilterModule(const std::filesystem::path &file, GlobalFunc global = &HostGlobals::lookup);
+    // Checks, starts and activates a module whose code is linked in: the
+    // same steps as for a file, from its descriptor. `name` stands for the
+    // file in messages and file(). Throws ModuleError.
+    FilterModule(const ModuleDescriptor &descriptor, const std::string &name, GlobalFunc global = &HostGlobals::lookup);
     // Calls the module's Shutdown, then closes it.
     ~FilterModule();
     FilterModule(const FilterModule &) = delete;
@@ -43,10 +49,12 @@ public:
     // ModuleError when the module has no such server.
     int editSettings(InstanceRef instance);
 
-    // An exported name of the module, or null.
-    void *symbol(const char *name) const { return library_->symbol(name); }
+    // An exported name of the module, or null (always null for a linked
+    // module: it has no export table).
+    void *symbol(const char *name) const { return library_ ? library_->symbol(name) : nullptr; }
 
 private:
+    void start();
     const ServerRecord *findServer(const char *className) const;
     [[noreturn]] void fail(const std::string &problem) const;
 

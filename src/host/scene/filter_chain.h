@@ -10,6 +10,7 @@
 #include "host/loader/filter_module.h"
 #include "host/loader/hosted_filter.h"
 #include "host/base/rgba_image.h"
+#include "host/imaging/render_frame.h"
 #include "host/scene/scene_file.h"
 
 namespace tavi::host {
@@ -31,6 +32,11 @@ public:
     // cannot obtain its buffers writes nothing). A frame handed over with
     // std::move is worked on in place, without a copy.
     RgbaImage apply(RgbaImage frame);
+
+    // Filters stored pixels in place the way a renderer's frame is
+    // filtered: handed as 8-bit premultiplied colour, the changes put back
+    // at the pixels' own depth and form. Throws FrameError.
+    void applyInPlace(const PixelView &pixels, AlphaForm form);
 
     std::size_t size() const { return filters_.size(); }
 

@@ -17,6 +17,9 @@
 using namespace tavi::host;
 namespace fs = std::filesystem;
 
+// The module's descriptor, linked into this test.
+extern "C" ModuleDescriptor _mod_descrip;
+
 namespace {
 
 const fs::path kModule = TAVI56_MODULE_PATH;
@@ -83,6 +86,47 @@ TEST(Loader, SameOutputAsTheDirectlyLinkedCode) {
         MemoryFrame viaLink(input);
         TaviProcess(direct.get(), viaLink.bind());
         EXPECT_EQ(viaModule.output(), viaLink.output()) << settings;
+    }
+}
+
+TEST(Loader, ALinkedModuleStartsFromItsDescriptorAndFiltersAlike) {
+    const RgbaImage input = hardEdges(53, 41);
+    FilterModule fromFile(kModule);
+    FilterModule linked(_mod_descrip, "linked tavi56");
+    EXPECT_EQ(linked.serverName(), "Tavi");
+    EXPECT_EQ(linked.file(), fs::path("linked tavi56"));
+    EXPECT_EQ(linked.symbol("_mod_descrip"), nullptr);  // no export table to look in
+    for (const char *settings : {"2 100 224", "0 60 200", "1 100 256"}) {
+        HostedFilter a(fromFile), b(linked);
+        a.load(settings);
+        b.load(settings);
+        MemoryFrame viaFile(input), viaLink(input);
+        a.process(viaFile);
+        b.process(viaLink);
+        EXPECT_EQ(viaFile.output(), viaLink.output()) << settings;
+    }
+}
+
+TEST(Loader, ALinkedDescriptorIsCheckedLikeAFile) {
+    ModuleDescriptor wrongSync = _mod_descrip;
+    wrongSync.sync = 0x12345678;
+    ModuleDescriptor wrongVersion = _mod_descrip;
+    wrongVersion.version = 3;
+    const ServerRecord noServers[] = {{nullptr, nullptr, nullptr}};
+    ModuleDescriptor noHandler = _mod_descrip;
+    noHandler.servers = noServers;
+    const std::pair<const ModuleDescriptor *, std::string> cases[] = {
+        {&wrongSync, "linked: module descriptor has sync value 0x12345678, expected 0x04121994"},
+        {&wrongVersion, "linked: module descriptor version 3 is not supported (expected 2)"},
+        {&noHandler, "linked: no \"ImageFilterHandler\" server"},
+    };
+    for (const auto &[descriptor, message] : cases) {
+        try {
+            FilterModule module(*descriptor, "linked");
+            ADD_FAILURE() << "accepted; wanted: " << message;
+        } catch (const ModuleError &e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
     }
 }
 

@@ -1,0 +1,26 @@
+#include "cli/frame_options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace tavi::cli {
+
+void FrameOptions::addTo(CLI::App &command) {
+    command
+        .add_option("--alpha", alpha,
+                    "How the file's colour relates to its alpha: auto (what the file says: PNG, TGA and most TIFF "
+                    "straight, OpenEXR premultiplied), straight, or premultiplied. The filter is handed "
+                    "premultiplied colour, as a renderer's frame holds it; straight colour is premultiplied "
+                    "before and divided back after")
+        ->check(CLI::IsMember({"auto", "straight", "premultiplied"}));
+    command.add_option("--layer", layer,
+                       "The layer or part whose R, G, B and A are filtered (default: the unnamed layer, or the "
+                       "first); every other channel is written back unchanged");
+}
+
+host::AlphaForm FrameOptions::formFor(const host::StoredImage &image) const {
+    if (alpha == "straight") return host::AlphaForm::straight;
+    if (alpha == "premultiplied") return host::AlphaForm::associated;
+    return image.storedForm();
+}
+
+}  // namespace tavi::cli

@@ -1,0 +1,26 @@
+// How an image file becomes the frame a renderer hands the filter: which
+// layer's colour is filtered, and whether its alpha is straight or
+// premultiplied when the file's own label is wrong.
+#pragma once
+
+#include <string>
+
+#include "host/imaging/render_frame.h"
+#include "host/imaging/stored_image.h"
+
+namespace CLI {
+class App;
+}
+
+namespace tavi::cli {
+
+struct FrameOptions {
+    std::string alpha = "auto";  // auto, straight or premultiplied
+    std::string layer;           // empty: the main RGBA
+
+    void addTo(CLI::App &command);
+    // The form the filter's frame is made from for this file.
+    host::AlphaForm formFor(const host::StoredImage &image) const;
+};
+
+}  // namespace tavi::cli

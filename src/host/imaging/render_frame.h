@@ -1,0 +1,76 @@
+// The frame a renderer hands an image filter, made from pixels as an image
+// file or a caller holds them, and the filter's changes put back.
+//
+// A renderer's frame holds colour premultiplied by alpha (associated), one
+// byte per channel; the filter blends colour and alpha alike, which is
+// exact only for associated colour. Files mostly store straight colour, and
+// deeper than 8 bits. So the frame handed to the filter is made like this:
+//
+// - 8-bit straight colour is premultiplied: c' = (c x a + 127) / 255.
+// - Deeper samples (16-bit, half, float) are premultiplied as they are,
+//   clamped to 0-1 and rounded to the nearest byte.
+// - Associated colour is taken as it is; pixels without alpha get 255.
+//
+// The filter's result is put back only where it changed a pixel (any of its
+// four bytes); every other pixel keeps its stored samples exactly:
+//
+// - 8-bit: associated bytes are written as the filter made them; straight
+//   colour is divided back, c = min(255, (c' x 255 + a' / 2) / a') where
+//   the filtered alpha a' > 0, and keeps its stored value where a' = 0.
+// - Deeper samples: the associated value plus the filter's change scaled
+//   to the sample's units, (out - in) / 255 of full scale, then divided by
+//   the new alpha for straight colour (kept where that alpha is 0 or less).
+//   16-bit results are rounded and clamped to 0-65535; float results are
+//   not clamped, so values outside 0-1 survive.
+//
+// Standard library only: the tavi command, the C library and the Python
+// module share it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host/base/rgba_image.h"
+
+namespace tavi::host {
+
+enum class AlphaForm {
+    straight,    // colour as seen, alpha separate (PNG, TGA, most TIFF)
+    associated,  // colour premultiplied by alpha (OpenEXR, renderers)
+};
+
+enum class SampleType { uint8, uint16, half, float32 };
+
+std::size_t sampleBytes(SampleType type);
+
+// Pixels in memory: `width` x `height`, each pixel `pixelStride` bytes
+// after the one before it, each row `rowStride` bytes after the one above.
+// `channel` gives the byte offset within a pixel of red, green, blue and
+// alpha, each a sample of `type` (native byte order); alpha -1 means none
+// (taken as opaque, never written). Grey is red = green = blue.
+struct PixelView {
+    void *data = nullptr;
+    SampleType type = SampleType::uint8;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t pixelStride = 4;
+    std::ptrdiff_t rowStride = 0;
+    int channel[4] = {0, 1, 2, 3};
+};
+
+// The pixels of an 8-bit RGBA picture.
+PixelView pixelsOf(RgbaImage &image);
+
+// The 8-bit associated RGBA frame the filter is handed.
+RgbaImage frameFor(const PixelView &pixels, AlphaForm form);
+
+// Puts the filter's result back into `pixels`: `handed` is what frameFor
+// gave, `filtered` what the filter made of it (same size).
+void applyFiltered(const PixelView &pixels, AlphaForm form, const RgbaImage &handed, const RgbaImage &filtered);
+
+// Half-precision floats, as OpenEXR stores them: exact one way, rounded to
+// nearest even the other.
+float halfToFloat(std::uint16_t bits);
+std::uint16_t floatToHalf(float value);
+
+}  // namespace tavi::host

@@ -1,0 +1,31 @@
+#include "lib/c/filter_pixels.h"
+
+#include <optional>
+
+#include "host/scene/filter_chain.h"
+#include "lib/c/linked_module.h"
+
+namespace tavi::lib {
+
+void filterPixels(const ImageRequest &request) {
+    if (request.pixels.width == 0 || request.pixels.height == 0) return;
+    host::FilterModule &module = linkedModule();
+    // A disabled filter is left out of the chain, as the scene's "off" and
+    // `tavi process --disable` leave it out: nothing of the image changes.
+    std::optional<host::FilterChain> chain;
+    try {
+        chain.emplace(module, std::vector<host::SceneFilter>{
+                                  {module.serverName(), request.enabled, request.settings.line()}});
+    } catch (const host::ModuleError &e) {
+        // The module we linked has the server; it makes no instance only
+        // when it cannot have the instance's memory.
+        throw FilterOutOfMemory(e.what());
+    }
+    try {
+        chain->applyInPlace(request.pixels, request.form);
+    } catch (const host::FrameError &e) {
+        throw FilterOutOfMemory(e.what());
+    }
+}
+
+}  // namespace tavi::lib

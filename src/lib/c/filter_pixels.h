@@ -1,0 +1,24 @@
+// A checked request run through the module as `tavi process` runs a frame:
+// the frame rules make the 8-bit premultiplied frame the filter is handed,
+// a chain of one filter instance with the settings line loaded filters it,
+// and the rules put its changes back into the caller's pixels.
+#pragma once
+
+#include <stdexcept>
+
+#include "lib/c/image_request.h"
+
+namespace tavi::lib {
+
+// The filter could not have the memory it needed; what() says what failed.
+class FilterOutOfMemory : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Changes the pixels only when everything succeeded. Throws
+// FilterOutOfMemory or std::bad_alloc, or host::ModuleError when the
+// module cannot start.
+void filterPixels(const ImageRequest &request);
+
+}  // namespace tavi::lib

@@ -1,0 +1,32 @@
+// One call's arguments, checked before anything touches the pixels: the
+// view of the caller's buffer the frame rules work on, or what is wrong.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <variant>
+
+#include "tavi/tavi.h"
+#include "host/imaging/render_frame.h"
+#include "host/scene/tavi_settings.h"
+
+namespace tavi::lib {
+
+struct ImageRequest {
+    host::PixelView pixels;
+    host::AlphaForm form = host::AlphaForm::straight;
+    host::TaviSettings settings;
+    bool enabled = true;
+};
+
+struct Refusal {
+    tavi_status status;
+    std::string message;
+};
+
+// The arguments of a tavi_antialias_* call, for samples of `type`.
+std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType type, int width, int height,
+                                                 std::size_t rowStride, int channels, int alpha,
+                                                 const tavi_settings *settings);
+
+}  // namespace tavi::lib

@@ -1,0 +1,140 @@
+// The GEGL operation run by the real gegl program, as a user runs it:
+//     gegl in.png -o out.png -- tavi:antialias strength=60
+// held to `tavi process` byte for byte. gegl writes 16-bit PNG files, so
+// its 8-bit results come back as value x 257, exactly.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lib/c/stored_samples.h"
+#include "support/command_run.h"
+#include "tavi56/engine/generated_images.h"
+
+namespace fs = std::filesystem;
+using tavi::test::SampleKind;
+using tavi::test::StoredSamples;
+
+namespace {
+
+class GeglOperation : public tavi::test::CommandFolder {
+protected:
+    // A home and caches of the test's own, no display, and the operation
+    // found beside GEGL's own (or, with `geglPath` empty, only where a user
+    // installs it).
+    std::string environment(const std::string &geglPath = TAVI_GEGL_OP_DIR ":" GEGL_SYSTEM_OPS) const {
+        std::string env = "-u DISPLAY -u WAYLAND_DISPLAY -u GEGL_PATH HOME='" + dir.string() + "' XDG_CACHE_HOME='" +
+                          (dir / "cache").string() + "' XDG_DATA_HOME='" + (dir / "data").string() + "'";
+        if (!geglPath.empty()) env += " GEGL_PATH='" + geglPath + "'";
+        return env + " " GEGL_SANITIZER_ENV;
+    }
+
+    tavi::test::CommandRun gegl(const std::string &args, const std::string &env) {
+        return tavi::test::runIn(dir, GEGL_PROGRAM, args, env);
+    }
+    tavi::test::CommandRun gegl(const std::string &args) { return gegl(args, environment()); }
+
+    StoredSamples taviProcess(const std::string &input, const std::string &options) {
+        const auto run = tavi::test::runIn(dir, TAVI_EXE, "process -q " + input + " -o tavi-" + input + " " + options);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return tavi::test::readSamples(dir / ("tavi-" + input));
+    }
+
+    // gegl's output against tavi's, sample for sample; gegl always adds
+    // alpha, full where the input had none.
+    void expectSame(const StoredSamples &geglOut, const StoredSamples &taviOut) {
+        ASSERT_EQ(geglOut.width, taviOut.width);
+        ASSERT_EQ(geglOut.height, taviOut.height);
+        ASSERT_EQ(geglOut.channels, 4);
+        ASSERT_EQ(geglOut.kind, SampleKind::u16);
+        const unsigned scale = taviOut.kind == SampleKind::u8 ? 257u : 1u;
+        long differing = 0;
+        for (std::size_t p = 0; p < std::size_t(taviOut.width) * taviOut.height; ++p)
+            for (int c = 0; c < 4; ++c) {
+                const unsigned theirs = geglOut.get<std::uint16_t>(p * 4 + c);
+                unsigned ours = 65535u;
+                if (c < taviOut.channels)
+                    ours = taviOut.kind == SampleKind::u8 ? taviOut.bytes[p * taviOut.channels + c] * scale
+                                                          : taviOut.get<std::uint16_t>(p * taviOut.channels + c);
+                if (theirs != ours) ++differing;
+            }
+        EXPECT_EQ(differing, 0);
+    }
+};
+
+tavi::host::RgbaImage picture() {
+    tavi::host::RgbaImage image = tavi::test::sampleImage(200, 120);
+    // Alpha with edges of its own, at many levels.
+    const tavi::host::RgbaImage discs = tavi::test::discImage(200, 120, 3);
+    for (std::size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = discs.rgba[i];
+    return image;
+}
+
+}  // namespace
+
+TEST_F(GeglOperation, OpaqueImagesGiveTheBytesOfTaviProcess) {
+    tavi::test::writeSamples(dir / "rgb.png", tavi::test::fromRgba(picture(), 3));
+    for (const std::string settings : {"strength=60", "target=rgb threshold=200", ""}) {
+        const auto run = gegl("rgb.png -o gegl.png -- tavi:antialias " + settings);
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string options = settings == "strength=60" ? "--strength 60"
+                              : settings.empty()         ? ""
+                                                         : "--target rgb --threshold 200";
+        expectSame(tavi::test::readSamples(dir / "gegl.png"), taviProcess("rgb.png", options));
+    }
+}
+
+TEST_F(GeglOperation, StraightAlphaImagesGiveTheBytesOfTaviProcess) {
+    const StoredSamples input = tavi::test::fromRgba(picture(), 4);
+    tavi::test::writeSamples(dir / "rgba.png", input);
+    for (const auto &[settings, options] : {std::pair<std::string, std::string>{"strength=60", "--strength 60"},
+                                            {"target=alpha", "--target alpha"},
+                                            {"target=rgba threshold=256 strength=100", "--threshold 256"}}) {
+        const auto run = gegl("rgba.png -o gegl.png -- tavi:antialias " + settings);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const StoredSamples theirs = taviProcess("rgba.png", options);
+        EXPECT_FALSE(theirs == input) << settings << " must change the picture";
+        expectSame(tavi::test::readSamples(dir / "gegl.png"), theirs);
+    }
+}
+
+TEST_F(GeglOperation, SixteenBitImagesKeepTheirDepth) {
+    const tavi::host::RgbaImage image = picture();
+    StoredSamples input(image.width, image.height, 4, SampleKind::u16);
+    for (std::size_t i = 0; i < image.rgba.size(); ++i)
+        input.set<std::uint16_t>(i, std::uint16_t(image.rgba[i] * 257u ^ (i % 97u)));
+    tavi::test::writeSamples(dir / "deep.png", input);
+    const auto run = gegl("deep.png -o gegl.png -- tavi:antialias strength=60");
+    ASSERT_EQ(run.status, 0) << run.err;
+    expectSame(tavi::test::readSamples(dir / "gegl.png"), taviProcess("deep.png", "--strength 60"));
+}
+
+TEST_F(GeglOperation, FoundInTheUsersPlugInsFolderAsGimpLooksThere) {
+    tavi::test::writeSamples(dir / "rgba.png", tavi::test::fromRgba(picture(), 4));
+    const fs::path plugIns = dir / "data" / "gegl-0.4" / "plug-ins";
+    fs::create_directories(plugIns);
+    fs::copy_file(TAVI_GEGL_OP_FILE, plugIns / fs::path(TAVI_GEGL_OP_FILE).filename());
+    const auto run = gegl("rgba.png -o gegl.png -- tavi:antialias strength=60", environment(""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("tavi:antialias"), std::string::npos) << run.err;
+    expectSame(tavi::test::readSamples(dir / "gegl.png"), taviProcess("rgba.png", "--strength 60"));
+}
+
+TEST_F(GeglOperation, BadPropertiesAreNamedAndNothingCrashes) {
+    tavi::test::writeSamples(dir / "rgba.png", tavi::test::fromRgba(tavi::test::discImage(40, 30, 2), 4));
+    const std::pair<std::string, std::string> cases[] = {
+        {"strength=200", "out of range for property 'strength'"},
+        {"threshold=-5", "out of range for property 'threshold'"},
+        {"target=blue", "accepted values: rgb alpha rgba"},
+        {"colour=3", "has no colour property, properties: 'target', 'strength', 'threshold'"},
+    };
+    for (const auto &[setting, message] : cases) {
+        const auto run = gegl("rgba.png -o gegl.png -- tavi:antialias " + setting);
+        // gegl reports the property and goes on with its default; it
+        // exits 0 all the same.
+        EXPECT_EQ(run.status, 0) << setting << ": " << run.err;
+        EXPECT_NE((run.out + run.err).find(message), std::string::npos) << setting << ": " << run.out << run.err;
+        EXPECT_TRUE(fs::exists(dir / "gegl.png")) << setting;
+        fs::remove(dir / "gegl.png");
+    }
+}

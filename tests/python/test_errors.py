@@ -1,0 +1,78 @@
+"""Every argument tavi.antialias refuses, with the exception Python code
+expects and a message that says what to pass."""
+import numpy
+import pytest
+
+import tavi
+
+
+def rgba(height=6, width=5):
+    return numpy.zeros((height, width, 4), numpy.uint8)
+
+
+def test_the_done_when_line():
+    assert tavi.antialias(numpy.zeros((4, 4, 4), numpy.uint8)).shape == (4, 4, 4)
+
+
+@pytest.mark.parametrize("image, words", [
+    ([[[0, 0, 0, 0]]], "must be a numpy array, not list"),
+    (b"\0" * 16, "must be a numpy array, not bytes"),
+    (None, "must be a numpy array, not NoneType"),
+    (numpy.zeros((4, 4, 4), numpy.int16), "dtype int16"),
+    (numpy.zeros((4, 4, 4), numpy.float64), "dtype float64"),
+    (numpy.zeros((4, 4, 4), numpy.bool_), "dtype bool"),
+    (numpy.zeros((4, 4, 4), ">u2"), "dtype >u2"),
+    (numpy.zeros((4, 4, 4), numpy.uint32), "uint8, uint16, float16 or float32"),
+])
+def test_wrong_types_raise_type_error(image, words):
+    with pytest.raises(TypeError, match=words.replace("(", r"\(")):
+        tavi.antialias(image)
+
+
+@pytest.mark.parametrize("shape", [(4, 4), (4, 4, 1), (4, 4, 2), (4, 4, 5), (4,), (2, 4, 4, 4), ()])
+def test_wrong_shapes_raise_value_error(shape):
+    with pytest.raises(ValueError, match=r"height x width x 3 \(RGB\) or height x width x 4 \(RGBA\)"):
+        tavi.antialias(numpy.zeros(shape, numpy.uint8))
+
+
+def test_non_contiguous_arrays_raise_value_error():
+    image = rgba(8, 8)
+    for view in (image[::2], image[:, ::2], image.transpose(1, 0, 2)[:, :5], numpy.asfortranarray(image)):
+        with pytest.raises(ValueError, match=r"not C-contiguous.*numpy.ascontiguousarray"):
+            tavi.antialias(view)
+    # A contiguous copy is fine.
+    assert tavi.antialias(numpy.ascontiguousarray(image[::2])).shape == (4, 8, 4)
+
+
+@pytest.mark.parametrize("keywords, words", [
+    ({"target": "rgbx"}, 'target "rgbx" is none of "rgb", "alpha" and "rgba"'),
+    ({"target": "RGB"}, 'target "RGB" is none of'),
+    ({"alpha": "associated"}, 'alpha "associated" is neither "straight" nor "premultiplied"'),
+    ({"strength": -1}, "strength -1 is outside 0 to 100"),
+    ({"strength": 101}, "strength 101 is outside 0 to 100"),
+    ({"threshold": -1}, "threshold -1 is outside 0 to 256"),
+    ({"threshold": 257}, "threshold 257 is outside 0 to 256"),
+])
+def test_settings_out_of_range_raise_value_error(keywords, words):
+    with pytest.raises(ValueError, match=words):
+        tavi.antialias(rgba(), **keywords)
+
+
+@pytest.mark.parametrize("keywords", [{"strength": 50.5}, {"threshold": "224"}, {"target": 2},
+                                      {"alpha": None}, {"strength": 2 ** 40}])
+def test_settings_of_the_wrong_type_raise_type_error(keywords):
+    with pytest.raises(TypeError):
+        tavi.antialias(rgba(), **keywords)
+
+
+def test_settings_are_keywords_only():
+    with pytest.raises(TypeError):
+        tavi.antialias(rgba(), "rgb")
+
+
+def test_empty_images_and_the_ends_of_each_range():
+    for shape in [(0, 0, 4), (0, 5, 3), (5, 0, 4)]:
+        empty = numpy.zeros(shape, numpy.float32)
+        assert tavi.antialias(empty).shape == shape
+    for keywords in [{"strength": 0, "threshold": 0}, {"strength": 100, "threshold": 256}]:
+        assert tavi.antialias(rgba(), **keywords).shape == (6, 5, 4)
