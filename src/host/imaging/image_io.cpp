@@ -259,28 +259,40 @@ std::optional<std::string> unreadableReason(const fs::path &path) {
     return "cannot read (" + std::string(std::strerror(errno)) + ")";
 }
 
-}  // namespace files
-
-IoResult<LoadedImage> readImage(const fs::path &path) {
+IoResult<std::unique_ptr<OIIO::ImageInput>> openStored(const fs::path &path) {
+    using Result = IoResult<std::unique_ptr<OIIO::ImageInput>>;
     const std::string name = path.string();
-    using Result = IoResult<LoadedImage>;
     if (auto reason = irregularInput(path)) return Result::failure(name + ": " + *reason);
     if (auto reason = unreadableReason(path)) return Result::failure(name + ": " + *reason);
-
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
     auto input = OIIO::ImageInput::open(name, &config);
     if (!input)
         return Result::failure(name + ": not an image file OpenImageIO can read (" + oneLine(OIIO::geterror()) + ")");
+    return input;
+}
+
+std::optional<std::string> pictureProblem(const OIIO::ImageSpec &spec) {
+    if (spec.deep) return "deep images (several samples per pixel) are not supported";
+    if (spec.depth > 1) return "volume images are not supported";
+    if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0) return "the image has no pixels";
+    if (tooLarge(spec.width, spec.height))
+        return "image too large (" + sizeText(spec.width, spec.height) + "; at most " +
+               std::to_string(kMaxImagePixels) + " pixels)";
+    return std::nullopt;
+}
+
+}  // namespace files
+
+IoResult<LoadedImage> readImage(const fs::path &path) {
+    const std::string name = path.string();
+    using Result = IoResult<LoadedImage>;
+    auto opened = openStored(path);
+    if (!opened) return Result::failure(opened.error());
+    OIIO::ImageInput *input = opened.value().get();
 
     const OIIO::ImageSpec spec = input->spec();
-    if (spec.deep) return Result::failure(name + ": deep images (several samples per pixel) are not supported");
-    if (spec.depth > 1) return Result::failure(name + ": volume images are not supported");
-    if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0)
-        return Result::failure(name + ": the image has no pixels");
-    if (tooLarge(spec.width, spec.height))
-        return Result::failure(name + ": image too large (" + sizeText(spec.width, spec.height) + "; at most " +
-                               std::to_string(kMaxImagePixels) + " pixels)");
+    if (auto problem = pictureProblem(spec)) return Result::failure(name + ": " + *problem);
 
     const std::uint64_t samples = std::uint64_t(spec.width) * std::uint64_t(spec.height) * spec.pixel_bytes(true);
     if (auto shortfall = memoryShortfall(spec.width, spec.height, samples))

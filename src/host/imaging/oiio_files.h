@@ -27,12 +27,17 @@ std::string oneLine(std::string text);
 std::string sizeText(long long width, long long height);
 bool tooLarge(long long width, long long height);
 
-// Whether the file can be opened for reading at all, with the system's
-// reason when not.
-std::optional<std::string> unreadableReason(const std::filesystem::path &path);
-
 // Attributes that describe how a reader stored pixels, not the picture.
 bool describesStorage(std::string_view name);
+
+// Opens an image file for reading with its samples as stored (never
+// premultiplied on the way in), after refusing what is not a regular file
+// or cannot be read. Returns the reader or the message, which names the file.
+IoResult<std::unique_ptr<OIIO::ImageInput>> openStored(const std::filesystem::path &path);
+
+// Why the pictures of a subimage cannot be taken: deep or volume data, no
+// pixels, too many pixels.
+std::optional<std::string> pictureProblem(const OIIO::ImageSpec &spec);
 
 // Readers asked to keep alpha unassociated say so when the file's is.
 bool alphaAssociated(const OIIO::ImageSpec &spec);

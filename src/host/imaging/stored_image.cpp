@@ -164,16 +164,6 @@ OIIO::TypeDesc holdingFor(const OIIO::ImageSpec &spec, const int channel[4]) {
     return OIIO::TypeDesc::UNKNOWN;
 }
 
-std::optional<std::string> partProblem(const OIIO::ImageSpec &spec) {
-    if (spec.deep) return "deep images (several samples per pixel) are not supported";
-    if (spec.depth > 1) return "volume images are not supported";
-    if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0) return "the image has no pixels";
-    if (tooLarge(spec.width, spec.height))
-        return "image too large (" + sizeText(spec.width, spec.height) + "; at most " +
-               std::to_string(kMaxImagePixels) + " pixels)";
-    return std::nullopt;
-}
-
 }  // namespace
 
 PixelView StoredImage::pixels() const {
@@ -218,21 +208,16 @@ std::vector<std::string> StoredImage::passedChannels() const {
 IoResult<LoadedStored> readStored(const fs::path &path, const std::string &layer) {
     const std::string name = path.string();
     using Result = IoResult<LoadedStored>;
-    if (auto reason = irregularInput(path)) return Result::failure(name + ": " + *reason);
-    if (auto reason = unreadableReason(path)) return Result::failure(name + ": " + *reason);
-
-    OIIO::ImageSpec config;
-    config.attribute("oiio:UnassociatedAlpha", 1);  // samples as stored, never premultiplied on the way in
-    auto input = OIIO::ImageInput::open(name, &config);
-    if (!input)
-        return Result::failure(name + ": not an image file OpenImageIO can read (" + oneLine(OIIO::geterror()) + ")");
+    auto opened = openStored(path);
+    if (!opened) return Result::failure(opened.error());
+    OIIO::ImageInput *input = opened.value().get();
 
     LoadedStored loaded;
     StoredParts &stored = *loaded.image.parts_;
     for (int index = 0; input->seek_subimage(index, 0); ++index) {
         StoredPart part;
         part.spec = input->spec();
-        if (auto problem = partProblem(part.spec)) return Result::failure(name + ": " + *problem);
+        if (auto problem = pictureProblem(part.spec)) return Result::failure(name + ": " + *problem);
         stored.parts.push_back(std::move(part));
     }
     (void)input->geterror();  // the failed probe past the last subimage is no error
