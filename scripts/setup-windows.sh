@@ -7,9 +7,7 @@ set -euo pipefail
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
-}
+. "$(dirname "$0")/missing-packages.sh"
 
 # wine32 is an i386 package; apt only offers it once the architecture is known.
 updated=0
@@ -27,10 +25,7 @@ packages=(
   wine32:i386
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  installed "$p" || missing+=("$p")
-done
+mapfile -t missing < <(missing_packages "${packages[@]}")
 
 if ((${#missing[@]})); then
   echo "setup-windows: installing ${missing[*]}"

@@ -13,10 +13,8 @@ packages=(
   libgegl-dev gegl
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+. "$(dirname "$0")/missing-packages.sh"
+mapfile -t missing < <(missing_packages "${packages[@]}")
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"

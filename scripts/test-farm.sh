@@ -43,10 +43,8 @@ fi
 
 # --- Slurm and munge, from the distribution's packages ---------------------
 packages=(slurmctld slurmd slurm-client munge)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+. scripts/missing-packages.sh  # run from the top of the tree
+mapfile -t missing < <(missing_packages "${packages[@]}")
 if ((${#missing[@]})); then
   echo "farm: installing ${missing[*]}"
   # The packages' own services must not start: this test runs its own.
