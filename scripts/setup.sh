@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libopenimageio-dev openimageio-tools libpng-dev libcli11-dev
+  libopenimageio-dev openimageio-tools libpng-dev libtiff-dev zlib1g-dev libcli11-dev
   clang libclang-rt-14-dev
   libsdl2-dev libimgui-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-openimageio

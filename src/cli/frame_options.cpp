@@ -17,10 +17,14 @@ void FrameOptions::addTo(CLI::App &command) {
                        "first); every other channel is written back unchanged");
 }
 
-host::AlphaForm FrameOptions::formFor(const host::StoredImage &image) const {
-    if (alpha == "straight") return host::AlphaForm::straight;
-    if (alpha == "premultiplied") return host::AlphaForm::associated;
-    return image.storedForm();
+host::ReadRequest FrameOptions::request(const std::optional<host::OutputFormat> &output) const {
+    host::ReadRequest request;
+    request.layer = layer;
+    request.alpha = alpha == "straight"        ? host::AlphaChoice::straight
+                    : alpha == "premultiplied" ? host::AlphaChoice::premultiplied
+                                               : host::AlphaChoice::automatic;
+    request.output = output;
+    return request;
 }
 
 }  // namespace tavi::cli

@@ -3,6 +3,7 @@
 // premultiplied when the file's own label is wrong.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "host/imaging/render_frame.h"
@@ -19,8 +20,8 @@ struct FrameOptions {
     std::string layer;           // empty: the main RGBA
 
     void addTo(CLI::App &command);
-    // The form the filter's frame is made from for this file.
-    host::AlphaForm formFor(const host::StoredImage &image) const;
+    // How to read a file bound for `output` (none: as stored).
+    host::ReadRequest request(const std::optional<host::OutputFormat> &output = std::nullopt) const;
 };
 
 }  // namespace tavi::cli

@@ -84,7 +84,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         window.emplace(options.events);
     }
 
-    host::IoResult<host::LoadedStored> loaded = host::readStored(options.input, options.frame.layer);
+    host::IoResult<host::LoadedStored> loaded = host::readStored(options.input, options.frame.request());
     if (!loaded) throw std::runtime_error(loaded.error());
     for (const std::string &notice : loaded->notices) std::fprintf(stderr, "tavi: %s\n", notice.c_str());
 
@@ -100,7 +100,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
     filter.load(entry->settings);
 
     // The instance keeps this frame for the preview.
-    host::MemoryFrame frame(host::frameFor(loaded->image.pixels(), options.frame.formFor(loaded->image)));
+    host::MemoryFrame frame(host::frameFor(loaded->image.pixels(), loaded->image.form()));
     filter.process(frame);
 
     const bool disable = !entry->enabled;

@@ -34,14 +34,17 @@ namespace {
 // the file.
 std::string processFrame(host::FilterChain &chain, const FrameTask &task, const FrameOptions &frame,
                          ProgressBar &progress, bool quiet) {
-    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.layer);
+    host::IoResult<host::OutputFormat> format = host::outputFormatFor(task.output);
+    if (!format) return task.input.string() + ": cannot write " + task.output.string() + " (" + format.error() + ")";
+    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.request(format.value()));
     if (!loaded) return loaded.error();
     if (!quiet)
         for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
 
     const host::StoredImage &image = loaded->image;
+    std::size_t changed = 0;
     try {
-        chain.applyInPlace(image.pixels(), frame.formFor(image));
+        changed = chain.applyInPlace(image.pixels(), image.form());
     } catch (const std::bad_alloc &) {
         const host::PixelView pixels = image.pixels();
         const std::uint64_t needed = host::frameBytesNeeded(pixels.width, pixels.height, image.storedBytes());
@@ -50,7 +53,7 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
         return task.input.string() + ": " + e.what();
     }
 
-    host::IoResult<std::vector<std::string>> written = host::writeStored(task.output, image);
+    host::IoResult<std::vector<std::string>> written = host::writeStored(task.output, image, changed);
     if (!written) return written.error();
     if (!quiet)
         for (const std::string &notice : written.value()) progress.message(stderr, "tavi: " + notice);

@@ -26,7 +26,7 @@ protected:
 
     fs::path write(const std::string &name, const RgbaImage &img, bool alpha = true) {
         const fs::path file = dir / name;
-        auto written = writeImage(file, img, WriteOptions{alpha, {}});
+        auto written = writeImage(file, img, WriteOptions{alpha});
         EXPECT_TRUE(written.ok()) << written.error();
         return file;
     }

@@ -9,6 +9,59 @@ namespace tavi::host {
 
 namespace {
 
+template <class T>
+T load(const unsigned char *at) {
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <class T>
+void store(unsigned char *at, T value) {
+    std::memcpy(at, &value, sizeof value);
+}
+
+// A fraction as an integer sample: clamped to [lowest, 1], rounded.
+template <class T>
+T scaled(double value, double lowest, double full) {
+    return T(std::llround(std::clamp(value, lowest, 1.0) * full));
+}
+
+}  // namespace
+
+double sampleLevel(const void *sample, SampleType type) {
+    const auto *at = static_cast<const unsigned char *>(sample);
+    switch (type) {
+    case SampleType::uint8: return load<std::uint8_t>(at) / 255.0;
+    case SampleType::uint16: return load<std::uint16_t>(at) / 65535.0;
+    case SampleType::uint32: return load<std::uint32_t>(at) / 4294967295.0;
+    case SampleType::int8: return std::max(-1.0, load<std::int8_t>(at) / 127.0);
+    case SampleType::int16: return std::max(-1.0, load<std::int16_t>(at) / 32767.0);
+    case SampleType::int32: return std::max(-1.0, load<std::int32_t>(at) / 2147483647.0);
+    case SampleType::half: return halfToFloat(load<std::uint16_t>(at));
+    case SampleType::float32: return load<float>(at);
+    case SampleType::float64: return load<double>(at);
+    }
+    return 0.0;
+}
+
+void setSampleLevel(void *sample, SampleType type, double level) {
+    auto *at = static_cast<unsigned char *>(sample);
+    switch (type) {
+    case SampleType::uint8: store(at, scaled<std::uint8_t>(level, 0.0, 255.0)); break;
+    case SampleType::uint16: store(at, scaled<std::uint16_t>(level, 0.0, 65535.0)); break;
+    case SampleType::uint32: store(at, scaled<std::uint32_t>(level, 0.0, 4294967295.0)); break;
+    case SampleType::int8: store(at, scaled<std::int8_t>(level, -1.0, 127.0)); break;
+    case SampleType::int16: store(at, scaled<std::int16_t>(level, -1.0, 32767.0)); break;
+    case SampleType::int32: store(at, scaled<std::int32_t>(level, -1.0, 2147483647.0)); break;
+    case SampleType::half: store(at, floatToHalf(float(level))); break;
+    case SampleType::float32: store(at, float(level)); break;
+    case SampleType::float64: store(at, level); break;
+    }
+}
+
+namespace {
+
 // One pixel's samples, reached through the view's offsets.
 class PixelAt {
 public:
@@ -38,24 +91,8 @@ public:
         return true;
     }
 
-    // A deep sample as a fraction of full scale.
-    double level(int c) const {
-        switch (view_.type) {
-        case SampleType::uint8: return get<std::uint8_t>(c) / 255.0;
-        case SampleType::uint16: return get<std::uint16_t>(c) / 65535.0;
-        case SampleType::half: return halfToFloat(get<std::uint16_t>(c));
-        case SampleType::float32: return get<float>(c);
-        }
-        return 0.0;
-    }
-    void setLevel(int c, double value) const {
-        switch (view_.type) {
-        case SampleType::uint8: put(c, std::uint8_t(std::lround(std::clamp(value, 0.0, 1.0) * 255.0))); break;
-        case SampleType::uint16: put(c, std::uint16_t(std::lround(std::clamp(value, 0.0, 1.0) * 65535.0))); break;
-        case SampleType::half: put(c, floatToHalf(float(value))); break;
-        case SampleType::float32: put(c, float(value)); break;
-        }
-    }
+    double level(int c) const { return sampleLevel(base_ + view_.channel[c], view_.type[c]); }
+    void setLevel(int c, double value) const { setSampleLevel(base_ + view_.channel[c], view_.type[c], value); }
 
 private:
     const PixelView &view_;
@@ -117,13 +154,30 @@ void putBackDeep(const PixelAt &pixel, AlphaForm form, const std::uint8_t *hande
 
 std::size_t sampleBytes(SampleType type) {
     switch (type) {
-    case SampleType::uint8: return 1;
+    case SampleType::uint8:
+    case SampleType::int8: return 1;
     case SampleType::uint16:
+    case SampleType::int16:
     case SampleType::half: return 2;
+    case SampleType::uint32:
+    case SampleType::int32:
     case SampleType::float32: return 4;
+    case SampleType::float64: return 8;
     }
     return 1;
 }
+
+namespace {
+
+// The byte rules hold where every channel is a byte; any other sample
+// takes the deep rules.
+bool allBytes(const PixelView &pixels) {
+    for (int c = 0; c < 4; ++c)
+        if ((c < 3 || pixels.channel[3] >= 0) && pixels.type[c] != SampleType::uint8) return false;
+    return true;
+}
+
+}  // namespace
 
 PixelView pixelsOf(RgbaImage &image) {
     PixelView view;
@@ -136,7 +190,7 @@ PixelView pixelsOf(RgbaImage &image) {
 
 RgbaImage frameFor(const PixelView &pixels, AlphaForm form) {
     RgbaImage frame(pixels.width, pixels.height);
-    const bool bytes = pixels.type == SampleType::uint8;
+    const bool bytes = allBytes(pixels);
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
             const PixelAt pixel(pixels, x, y);
@@ -148,19 +202,23 @@ RgbaImage frameFor(const PixelView &pixels, AlphaForm form) {
     return frame;
 }
 
-void applyFiltered(const PixelView &pixels, AlphaForm form, const RgbaImage &handed, const RgbaImage &filtered) {
-    const bool bytes = pixels.type == SampleType::uint8;
+std::size_t applyFiltered(const PixelView &pixels, AlphaForm form, const RgbaImage &handed,
+                          const RgbaImage &filtered) {
+    const bool bytes = allBytes(pixels);
+    std::size_t changed = 0;
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
             const std::uint8_t *before = handed.at(x, y);
             const std::uint8_t *after = filtered.at(x, y);
             if (std::memcmp(before, after, 4) == 0) continue;  // stored samples stay exactly
+            ++changed;
             const PixelAt pixel(pixels, x, y);
             if (bytes)
                 putBackBytes(pixel, form, after);
             else
                 putBackDeep(pixel, form, before, after);
         }
+    return changed;
 }
 
 float halfToFloat(std::uint16_t bits) {

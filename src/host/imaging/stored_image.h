@@ -1,8 +1,10 @@
-// An image file as it is stored, for filtering: every subimage (part) and
-// every channel at its own type, with the colour and alpha the filter
-// treats picked out. Reading and writing it back keeps everything the
-// filter did not change bit for bit: depth, range, other layers and
-// passes, channel names and order, metadata.
+// An image file as it is stored, for filtering: every subimage (part), every
+// MIP level and every channel at its own type, with the colour and alpha the
+// filter treats picked out. Reading and writing it back keeps everything the
+// filter did not change bit for bit: depth, range, other layers, passes and
+// levels, channel names and order, metadata. Where the filter changed no
+// pixel and the output has the input's format, the output is the input file
+// itself, byte for byte.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,32 @@ struct StoredParts;
 }
 struct LoadedStored;
 
+// How a file's colour relates to its alpha, as the user says: `automatic`
+// takes what the file says.
+enum class AlphaChoice { automatic, straight, premultiplied };
+
+// What the output's format asks of the reading, decided from the output's
+// name before anything is read.
+struct OutputFormat {
+    std::string name;             // the writer's name: "png", "openexr", "tiff", ...
+    bool associatedOnly = false;  // holds premultiplied colour only (OpenEXR)
+    bool keepsColourModels = false;  // holds CMYK and CIELAB as they are (TIFF)
+};
+
+// The format a file of that name is written in, or why none can be
+// ("no image format has the extension .xyz").
+IoResult<OutputFormat> outputFormatFor(const std::filesystem::path &path);
+
+struct ReadRequest {
+    std::string layer;  // the layer or part whose RGBA is filtered; empty: the main one
+    AlphaChoice alpha = AlphaChoice::automatic;
+    // Where the picture goes; nothing: read as stored. Straight colour
+    // bound for a format that holds only premultiplied colour is
+    // premultiplied as it is read, and CMYK or CIELAB bound for a format
+    // without them is read as RGB, as OpenImageIO converts them.
+    std::optional<OutputFormat> output;
+};
+
 class StoredImage {
 public:
     StoredImage();
@@ -32,19 +60,28 @@ public:
     // The colour and alpha the filter treats, over the stored samples;
     // valid while this image lives.
     PixelView pixels() const;
-    // How the file stores colour: premultiplied (OpenEXR, TIFF marked so)
-    // or straight.
-    AlphaForm storedForm() const;
-    // The bytes its samples take in memory, every part and channel.
+    // The form the filter takes the colour in: what the file says, or what
+    // the user said.
+    AlphaForm form() const;
+    // The bytes its samples take in memory, every part, level and channel.
     std::uint64_t storedBytes() const;
     // "R, G, B, A of part 1" and the like, for messages.
     std::string treatedChannels() const;
     // Channels the filter does not treat, which pass through unchanged.
     std::vector<std::string> passedChannels() const;
+    // The file it was read from.
+    const std::filesystem::path &source() const;
+    // What the file holds in the part the filter treats.
+    ImageFileInfo fileInfo() const;
+
+    // A picture the host made, as a one-part image of 8-bit samples with
+    // straight alpha (or none), to write.
+    static StoredImage fromPicture(const RgbaImage &picture, bool withAlpha);
 
 private:
-    friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const std::string &);
-    friend IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &, const StoredImage &);
+    friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const ReadRequest &);
+    friend IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &, const StoredImage &,
+                                                         std::size_t);
     std::unique_ptr<detail::StoredParts> parts_;
 };
 
@@ -53,15 +90,21 @@ struct LoadedStored {
     std::vector<std::string> notices;
 };
 
-// Reads every subimage of a file. `layer` names the layer or part whose
-// RGBA the filter treats; empty: the unnamed layer of the first part, or
-// its first layer. Samples of 8 and 16 bits, half and float are kept as
-// stored; other types are held as float. Failures name the file.
-IoResult<LoadedStored> readStored(const std::filesystem::path &path, const std::string &layer);
+// Reads every subimage and level of a file, each channel at its stored
+// type (types no frame can be made from, such as 64-bit integers, are held
+// as double, with a notice). A damaged file, and one its reader reports a
+// problem with (a truncated JPEG), is refused; messages name the file.
+IoResult<LoadedStored> readStored(const std::filesystem::path &path, const ReadRequest &request = {});
 
-// Writes `image` in the format the file name's extension names, as
-// carefully as writeImage. A format that holds fewer subimages or channels
-// than the image has gets what it can hold, with a notice.
-IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &path, const StoredImage &image);
+// Writes `image` in the format the file name's extension names, atomically,
+// and checks that the file reads back. `changedPixels` is how many pixels
+// the filter changed: none, and a file of the input's format is the input
+// itself. Otherwise conversions are OpenImageIO's own, every sample handed
+// over at its real type; what the format cannot hold (parts, channels,
+// levels, depth, range, metadata) is left out or narrowed with a notice,
+// and a lossy compression gives way to a lossless one. Failures name the
+// input and the output.
+IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &path, const StoredImage &image,
+                                               std::size_t changedPixels);
 
 }  // namespace tavi::host

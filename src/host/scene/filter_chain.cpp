@@ -33,9 +33,9 @@ RgbaImage FilterChain::apply(RgbaImage frame) {
     return frame;
 }
 
-void FilterChain::applyInPlace(const PixelView &pixels, AlphaForm form) {
+std::size_t FilterChain::applyInPlace(const PixelView &pixels, AlphaForm form) {
     const RgbaImage handed = frameFor(pixels, form);
-    applyFiltered(pixels, form, handed, apply(handed));
+    return applyFiltered(pixels, form, handed, apply(handed));
 }
 
 }  // namespace tavi::host

@@ -35,8 +35,9 @@ public:
 
     // Filters stored pixels in place the way a renderer's frame is
     // filtered: handed as 8-bit premultiplied colour, the changes put back
-    // at the pixels' own depth and form. Throws FrameError.
-    void applyInPlace(const PixelView &pixels, AlphaForm form);
+    // at the pixels' own depth and form. Returns how many pixels changed.
+    // Throws FrameError.
+    std::size_t applyInPlace(const PixelView &pixels, AlphaForm form);
 
     std::size_t size() const { return filters_.size(); }
 

@@ -74,7 +74,7 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType 
     ImageRequest request;
     const int sample = int(host::sampleBytes(type));
     request.pixels.data = pixels;
-    request.pixels.type = type;
+    request.pixels.setType(type);
     request.pixels.width = width;
     request.pixels.height = height;
     request.pixels.pixelStride = std::ptrdiff_t(pixelBytes);

@@ -22,7 +22,7 @@ template <class T>
 PixelView viewOf(std::vector<T> &samples, SampleType type, int width, int channels = 4) {
     PixelView view;
     view.data = samples.data();
-    view.type = type;
+    view.setType(type);
     view.width = width;
     view.height = 1;
     view.pixelStride = std::ptrdiff_t(sizeof(T)) * channels;

@@ -1,0 +1,87 @@
+#include "host/imaging/output_format.h"
+
+#include "host/imaging/stored_image.h"
+
+namespace tavi::host {
+
+namespace files {
+
+AlphaLabels alphaLabelsOf(std::string_view format) {
+    if (format == "openexr") return AlphaLabels::associatedOnly;
+    if (format == "tiff") return AlphaLabels::either;
+    return AlphaLabels::straightOnly;
+}
+
+namespace {
+
+using OIIO::TypeDesc;
+
+bool isFloat(TypeDesc type) { return type.basetype == TypeDesc::HALF || type.is_floating_point(); }
+
+// Significant bits of an integer type, sign not counted.
+int integerBits(TypeDesc type) { return int(type.size() * 8) - (type.is_signed() ? 1 : 0); }
+
+}  // namespace
+
+TypeDesc typeToWrite(std::string_view format, TypeDesc stored) {
+    const bool integer = !isFloat(stored);
+    if (format == "png") return stored == TypeDesc::UINT8 ? TypeDesc::UINT8 : TypeDesc::UINT16;
+    if (format == "openexr") {
+        // Half holds every 8-bit value as a fraction that rounds back to
+        // it; wider integers need float, 32-bit ones stay integers.
+        if (stored == TypeDesc::HALF || stored == TypeDesc::FLOAT || stored == TypeDesc::UINT32) return stored;
+        if (integer && integerBits(stored) <= 8) return TypeDesc::HALF;
+        return TypeDesc::FLOAT;
+    }
+    // Other writers take what they can and pick the nearest they have.
+    return stored;
+}
+
+bool holdsEveryValue(TypeDesc to, TypeDesc from) {
+    if (to == from) return true;
+    if (isFloat(from)) {
+        if (!isFloat(to)) return false;
+        return to.size() >= from.size();  // half < float < double
+    }
+    if (isFloat(to)) {
+        // An integer's values as fractions round back from a float with a
+        // few bits to spare: half (11 significant bits) holds 8-bit values,
+        // float (24) 16-bit ones, double (53) 32-bit ones.
+        const int significant = to.basetype == TypeDesc::HALF ? 11 : to == TypeDesc::FLOAT ? 24 : 53;
+        return integerBits(from) <= significant - 3;
+    }
+    // Integers stand for fractions of their largest value: a wider type
+    // holds a narrower one's values exactly only if unsigned to unsigned.
+    return !from.is_signed() && !to.is_signed() && to.size() >= from.size();
+}
+
+std::string typeWords(TypeDesc type) {
+    if (type.basetype == TypeDesc::HALF) return "half float";
+    if (type == TypeDesc::FLOAT) return "32-bit float";
+    if (type == TypeDesc::DOUBLE) return "64-bit float";
+    return std::to_string(type.size() * 8) + "-bit " + (type.is_signed() ? "signed " : "") + "integer";
+}
+
+bool isLossy(std::string_view format, std::string_view compression, bool floats) {
+    const std::string_view name = compression.substr(0, compression.find(':'));
+    if (format == "openexr")
+        return name == "b44" || name == "b44a" || name == "dwaa" || name == "dwab" || (name == "pxr24" && floats);
+    if (format == "tiff") return name == "jpeg" || name == "ojpeg" || name == "webp" || name == "jxl" || name == "lerc";
+    return false;
+}
+
+std::string losslessFor(std::string_view format) { return format == "openexr" || format == "tiff" ? "zip" : "none"; }
+
+}  // namespace files
+
+IoResult<OutputFormat> outputFormatFor(const std::filesystem::path &path) {
+    auto writer = files::writerFor(path);
+    if (!writer) return IoResult<OutputFormat>::failure(writer.error());
+    OutputFormat format;
+    format.name = writer.value()->format_name();
+    format.associatedOnly = files::alphaLabelsOf(format.name) == files::AlphaLabels::associatedOnly;
+    format.keepsColourModels = format.name == "tiff";
+    return format;
+}
+
+}  // namespace tavi::host

@@ -1,0 +1,23 @@
+// Targa's alpha types. A version 2 file's extension area says what its
+// fourth channel is: 0 no alpha, 1 data to ignore, 2 data to keep, 3 alpha,
+// 4 premultiplied alpha. Files without one hold straight alpha.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavi::host {
+
+// The alpha type a Targa file's extension area gives, or -1 when it has
+// none (or the file cannot be read: the reader says why).
+int targaAlphaType(const std::filesystem::path &file);
+
+inline bool targaHasAlpha(int alphaType) { return alphaType < 0 || alphaType == 3 || alphaType == 4; }
+inline bool targaPremultiplied(int alphaType) { return alphaType == 4; }
+
+// Sets the alpha type in an encoded Targa file; returns the problem.
+std::optional<std::string> setTargaAlphaType(std::vector<unsigned char> &encoded, int alphaType);
+
+}  // namespace tavi::host
