@@ -15,6 +15,14 @@ work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
+if ! command -v dpkg-deb >/dev/null; then
+  echo "skipped: no dpkg-deb, so no Debian package can be made or unpacked here"
+  exit 77
+fi
+for tool in dpkg-shlibdeps lintian; do
+  command -v "$tool" >/dev/null || fail "no $tool (Debian packages dpkg-dev, lintian): scripts/setup.sh installs it"
+done
+
 rm -rf "$work"
 mkdir -p "$work"
 work=$(realpath "$work")
