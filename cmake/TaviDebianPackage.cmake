@@ -52,8 +52,8 @@ if(TAVI_PYTHON)
   # The compiled module is for this one Python; numpy it needs only once a
   # program calls it, and no binary links it.
   math(EXPR tavi_next_python_minor "${Python3_VERSION_MINOR} + 1")
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${tavi_next_python_minor})")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), \
+python3 (<< ${Python3_VERSION_MAJOR}.${tavi_next_python_minor})")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-numpy")
 endif()
 

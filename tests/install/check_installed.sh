@@ -31,7 +31,8 @@ ok "tavi --version: $(tr '\n' ' ' <<<"$version")"
 env -i "$prefix/bin/tavi" process -q "$work/demo/input.png" -o "$work/installed.png" ||
   fail "the installed tavi process fails"
 "$BUILD_TAVI" process -q "$work/demo/input.png" -o "$work/built.png"
-cmp -s "$work/installed.png" "$work/built.png" || fail "the installed tavi process writes other bytes than the built one"
+cmp -s "$work/installed.png" "$work/built.png" ||
+  fail "the installed tavi process writes other bytes than the built one"
 ! cmp -s "$work/installed.png" "$work/demo/input.png" || fail "the installed tavi process changed nothing"
 ok "tavi process from $prefix/bin gives the build's bytes"
 
@@ -48,8 +49,9 @@ pc_dir=$(dirname "$(find "$prefix" -name tavi.pc -path '*/pkgconfig/*' | head -1
 export PKG_CONFIG_PATH=$pc_dir
 [ "$(pkg-config --modversion tavi)" = "$TAVI_VERSION" ] || fail "tavi.pc says version $(pkg-config --modversion tavi)"
 # shellcheck disable=SC2046  # pkg-config's flags are words
-"$CC" -std=c99 -pedantic -Werror "$SOURCE_DIR/tests/install/version_check.c" $(pkg-config --cflags --libs tavi) \
-  -o "$work/version_check" || fail "a program does not build against $pc_dir/tavi.pc"
+"$CC" -std=c99 -pedantic -Werror "$SOURCE_DIR/tests/install/version_check.c" \
+  $(pkg-config --cflags --libs tavi) -o "$work/version_check" ||
+  fail "a program does not build against $pc_dir/tavi.pc"
 libdir=$(pkg-config --variable=libdir tavi)
 [ "$(env -i LD_LIBRARY_PATH="$libdir" "$work/version_check")" = "tavi $TAVI_VERSION" ] ||
   fail "the program built against the installed library fails"

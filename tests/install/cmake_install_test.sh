@@ -17,14 +17,17 @@ rm -rf "$work"
 mkdir -p "$work"
 work=$(realpath "$work")  # the command names its folder as the kernel has it
 prefix="$work/prefix"
-"$CMAKE" --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
+"$CMAKE" --install "$build" --prefix "$prefix" >"$work/install.log" ||
+  { cat "$work/install.log"; fail "cmake --install"; }
 "$here/check_installed.sh" "$prefix" "$work/check"
 
 # find_package in a user's project, with only the prefix to go on.
 "$CMAKE" -S "$here/find_package_project" -B "$work/user" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_C_COMPILER="$CC" >"$work/user.log" 2>&1 || { cat "$work/user.log"; fail "find_package(tavi 0.1 CONFIG)"; }
-"$CMAKE" --build "$work/user" >>"$work/user.log" 2>&1 || { cat "$work/user.log"; fail "building against tavi::tavi"; }
-grep -q "Found tavi $TAVI_VERSION in $prefix/" "$work/user.log" || { cat "$work/user.log"; fail "tavi found elsewhere"; }
+"$CMAKE" --build "$work/user" >>"$work/user.log" 2>&1 ||
+  { cat "$work/user.log"; fail "building against tavi::tavi"; }
+grep -q "Found tavi $TAVI_VERSION in $prefix/" "$work/user.log" ||
+  { cat "$work/user.log"; fail "tavi found elsewhere"; }
 # The imported target carries the library's place: no path needed to run.
 [ "$(env -i "$work/user/version_check")" = "tavi $TAVI_VERSION" ] || fail "the program built with tavi::tavi fails"
 echo "ok: a CMake project finds tavi $TAVI_VERSION and links tavi::tavi"
@@ -40,6 +43,6 @@ grep -q "^module: none loaded: no filter module: neither $work/alone/tavi56.p" <
 status=0
 message=$(env -i "$work/alone/tavi" process "$work/check/demo/input.png" -o "$work/alone/out.png" 2>&1) || status=$?
 [ "$status" = 1 ] || fail "tavi process without a module exits with $status"
-grep -q "tavi: no filter module: neither $work/alone/tavi56.p (beside the command) nor .*; name one with --module FILE" \
+grep -q "tavi: no filter module: neither $work/alone/tavi56.p (beside the command) nor .*; name one with --module" \
   <<<"$message" || fail "tavi process without a module says: $message"
 echo "ok: without a module, tavi --version says: $(sed -n 2p <<<"$version")"
