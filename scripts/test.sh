@@ -4,7 +4,9 @@
 # one-node Slurm cluster, then the fuzz targets for a bounded time, then the
 # Windows DLL under Wine. ctest runs the library's routes too: the Python
 # module's pytest suite (tests/python, test "python_module") and the GEGL
-# operation run by the gegl program.
+# operation run by the gegl program; and, as shipped, what installing gives
+# (tests/install: cmake --install, the manual page, the Debian package and
+# an offline pip install).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

@@ -17,7 +17,7 @@
  *                           &settings) != TAVI_OK)
  *         fprintf(stderr, "tavi: %s\n", tavi_last_error());
  *
- *     cc app.c -ltavi
+ *     cc app.c $(pkg-config --cflags --libs tavi)
  *
  * PIXELS
  *
@@ -86,6 +86,8 @@
 
 #include <stddef.h>
 
+#include "tavi/version.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -129,6 +131,11 @@ typedef struct tavi_settings {
                       above 256 - threshold counts as an edge */
     int enabled;   /* 1 filters; 0 leaves the image exactly as it is */
 } tavi_settings;
+
+/* The version the library was built as, "MAJOR.MINOR.PATCH"; never NULL.
+ * TAVI_VERSION_STRING (tavi/version.h) is the version of the header a
+ * program was compiled with: a program can compare the two. */
+TAVI_API const char *tavi_version(void);
 
 /* The filter's defaults: TAVI_TARGET_RGBA, strength 100, threshold 224,
  * enabled 1. */

@@ -21,12 +21,18 @@ using namespace tavi;
 
 namespace {
 
-int printVersion(const std::filesystem::path &modulePath) {
-    std::printf("tavi host %s\n", TAVI_HOST_VERSION);
-    host::FilterModule module(modulePath);
-    host::HostedFilter filter(module);
-    std::printf("module %s: image filter \"%s\", describes itself as \"%s\"\n", module.file().string().c_str(),
-                module.serverName().c_str(), filter.describe().c_str());
+// The command's version, then the module it would load. Without a usable
+// module the version is still told, with the reason on the module's line.
+int printVersion(const std::filesystem::path &moduleOption) {
+    std::printf("tavi %s\n", TAVI_HOST_VERSION);
+    try {
+        host::FilterModule module(cli::findModule(moduleOption));
+        host::HostedFilter filter(module);
+        std::printf("module %s: image filter \"%s\", describes itself as \"%s\"\n", module.file().string().c_str(),
+                    module.serverName().c_str(), filter.describe().c_str());
+    } catch (const std::exception &e) {
+        std::printf("module: none loaded: %s\n", e.what());
+    }
     return cli::kExitOk;
 }
 
@@ -37,8 +43,10 @@ int main(int argc, char **argv) {
     app.require_subcommand(0, 1);
     std::filesystem::path moduleOption;
     bool version = false;
-    app.add_option("--module", moduleOption, "The filter module to load (default: tavi56.p beside this program)");
-    app.add_flag("--version", version, "Print the host's version and the module's description");
+    app.add_option("--module", moduleOption,
+                   "The filter module to load (default: tavi56.p beside this program, else the one installed "
+                   "with it)");
+    app.add_flag("--version", version, "Print the version and the module's description (or why none loads)");
 
     cli::ProcessOptions process;
     cli::addProcessCommand(app, process);
@@ -58,12 +66,11 @@ int main(int argc, char **argv) {
         return cli::kExitUsage;
     }
 
-    const std::filesystem::path modulePath = cli::findModule(moduleOption);
     try {
-        if (version) return printVersion(modulePath);
-        if (app.got_subcommand("process")) return cli::runProcess(modulePath, process);
-        if (app.got_subcommand("demo")) return cli::runDemo(modulePath, demo);
-        if (app.got_subcommand("panel")) return cli::runPanel(modulePath, panel);
+        if (version) return printVersion(moduleOption);
+        if (app.got_subcommand("process")) return cli::runProcess(cli::findModule(moduleOption), process);
+        if (app.got_subcommand("demo")) return cli::runDemo(cli::findModule(moduleOption), demo);
+        if (app.got_subcommand("panel")) return cli::runPanel(cli::findModule(moduleOption), panel);
         std::fprintf(stderr, "%s", app.help().c_str());
         return cli::kExitUsage;
     } catch (const cli::UsageError &e) {

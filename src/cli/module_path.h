@@ -1,11 +1,20 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace tavi::cli {
 
+// No module where the command looks; what() names the places.
+class ModuleNotFound : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Where the filter module is: the file given, else tavi56.p beside this
-// program, else ../lib/tavi/tavi56.p from it (an installed layout).
+// program (as in a build tree), else where `cmake --install` puts it,
+// reached from this program's own folder so that any install prefix works.
+// Throws ModuleNotFound.
 std::filesystem::path findModule(const std::filesystem::path &given);
 
 }  // namespace tavi::cli

@@ -347,8 +347,14 @@ TEST_F(TaviCommand, HelpAndVersionTellTheTruth) {
         EXPECT_NE(run.out.find(word), std::string::npos) << word;
     run = tavi("--version");
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("tavi host"), std::string::npos);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "tavi " TAVI_PROJECT_VERSION);
     EXPECT_NE(run.out.find("\"Tavi\""), std::string::npos) << run.out;
+    // A module that cannot load does not keep the version from being told.
+    run = tavi("--version --module missing.p");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "tavi " TAVI_PROJECT_VERSION);
+    EXPECT_NE(run.out.find("module: none loaded: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("missing.p"), std::string::npos) << run.out;
 }
 
 TEST_F(TaviCommand, NumbersAreDecimalOrAUsageError) {

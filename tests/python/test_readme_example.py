@@ -31,8 +31,8 @@ def test_the_example_writes_what_tavi_process_writes(tmp_path, tavi_exe, depth):
     write_stored(tmp_path / "render.png", image)
     subprocess.run([str(tavi_exe), "process", "-q", "render.png", "-o", "expected.png", "--strength", "60"],
                    cwd=tmp_path, check=True)
-    # The example imports the module this test imported.
-    environment = dict(os.environ, PYTHONPATH=os.path.dirname(os.path.abspath(tavi.__file__)))
+    # The example imports the package this test imported.
+    environment = dict(os.environ, PYTHONPATH=os.path.dirname(os.path.dirname(os.path.abspath(tavi.__file__))))
     subprocess.run([sys.executable, "-c", readme_example()], cwd=tmp_path, env=environment, check=True)
     smooth, expected = read_stored(tmp_path / "smooth.png"), read_stored(tmp_path / "expected.png")
     assert smooth.dtype == depth

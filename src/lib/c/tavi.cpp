@@ -48,6 +48,8 @@ tavi_status antialias(void *pixels, SampleType type, int width, int height, size
 
 extern "C" {
 
+const char *tavi_version(void) { return TAVI_VERSION_STRING; }
+
 tavi_settings tavi_default_settings(void) { return {TAVI_TARGET_RGBA, 100, 224, 1}; }
 
 tavi_status tavi_antialias_u8(unsigned char *pixels, int width, int height, size_t row_stride, int channels,

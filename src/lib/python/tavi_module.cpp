@@ -1,5 +1,6 @@
-// The Python module tavi: tavi.antialias over the C library, one new array
-// per call, with the GIL released while the filter runs.
+// The compiled part of the Python package tavi (tavi._tavi, re-exported by
+// tavi/__init__.py): tavi.antialias over the C library, one new array per
+// call, with the GIL released while the filter runs.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
@@ -65,13 +66,21 @@ py::array antialias(const py::object &image, const std::string &target, int stre
 
 }  // namespace
 
-PYBIND11_MODULE(tavi, m) {
-    m.doc() = "Tavi, the post-render anti-aliasing filter, for numpy images.";
-    m.attr("__version__") = TAVI_VERSION;
+PYBIND11_MODULE(_tavi, m) {
+    m.doc() = "Tavi, the post-render anti-aliasing filter, for numpy images (the compiled part of tavi).";
+    m.attr("__version__") = tavi_version();  // the version the library code inside was built as
+    // The docstring starts with the signature in the form Python reads for
+    // its own built-in functions, so inspect.signature() works; pybind11's
+    // C++-typed line would hide it.
+    py::options options;
+    options.disable_function_signatures();
     m.def("antialias", &antialias, py::arg("image"), py::kw_only(), py::arg("target") = "rgba",
           py::arg("strength") = 100, py::arg("threshold") = 224, py::arg("alpha") = "straight",
           py::arg("enabled") = true,
-          R"(Anti-aliases an image and returns the result as a new array.
+          R"(antialias(image, *, target='rgba', strength=100, threshold=224, alpha='straight', enabled=True)
+--
+
+Anti-aliases an image and returns the result as a new array.
 
 image      a C-contiguous numpy array, height x width x 3 (RGB) or x 4 (RGBA),
            of uint8, uint16, float16 or float32 samples; left unchanged
