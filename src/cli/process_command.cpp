@@ -20,6 +20,7 @@
 #include "cli/frame_chunk.h"
 #include "cli/frame_workers.h"
 #include "cli/interrupt_guard.h"
+#include "cli/output_checks.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
 #include "cli/usage_error.h"
@@ -123,11 +124,14 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
         tasks = std::move(slice);
     }
 
+    const bool makesFolder = !options.output.empty() && options.output.back() == '/';
+    checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path());
+
     host::FilterModule module(modulePath);
     const host::Scene scene = resolveFilters(module, options.settings);
 
     // A folder named with a trailing slash is made when missing.
-    if (!options.output.empty() && options.output.back() == '/') {
+    if (makesFolder) {
         std::error_code ec;
         fs::create_directories(options.output, ec);
         if (ec) {

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "host/imaging/input_checks.h"
+#include "host/imaging/jpeg_end.h"
 #include "host/imaging/stored_parts.h"
 #include "host/imaging/targa_alpha.h"
 #include "host/imaging/tiff_labels.h"
@@ -187,6 +188,17 @@ std::optional<std::string> readPixels(const fs::path &path, OIIO::ImageInput &in
     return std::nullopt;
 }
 
+// Straight colour held as float, multiplied by its alpha: every channel
+// but alpha and depth, as OpenImageIO premultiplies.
+void premultiplyFloats(StoredLevel &level) {
+    const OIIO::ImageSpec &spec = level.spec;
+    if (spec.alpha_channel < 0 || level.heldAs != OIIO::TypeDesc::FLOAT) return;
+    float *pixel = reinterpret_cast<float *>(level.samples.data());
+    for (std::size_t i = 0; i < level.pixelCount(); ++i, pixel += spec.nchannels)
+        for (int c = 0; c < spec.nchannels; ++c)
+            if (c != spec.alpha_channel && c != spec.z_channel) pixel[c] *= pixel[spec.alpha_channel];
+}
+
 }  // namespace
 
 IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &request) {
@@ -212,7 +224,10 @@ IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &reque
         const bool premultiply = request.output && request.output->associatedOnly && request.output->name != format &&
                                  hasAlpha && labelOf(first, format, targaType, true) == AlphaForm::straight &&
                                  request.alpha != AlphaChoice::premultiplied;
-        settings.keepStraight = !premultiply;
+        // OpenImageIO's TIFF reader premultiplies partial tiles twice; its
+        // arithmetic is a float multiplication, done here instead.
+        const bool premultiplyHere = premultiply && format == "tiff";
+        settings.keepStraight = !premultiply || premultiplyHere;
         if (settings.rawColour || premultiply) {
             opened = openStored(path, settings);
             if (!opened) return Result::failure(opened.error());
@@ -238,6 +253,11 @@ IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &reque
         stored.inks = settings.rawColour && holdsInks(first);
 
         if (auto problem = readPixels(path, input, stored, loaded.notices)) return Result::failure(*problem);
+        if (premultiplyHere)
+            for (StoredPart &part : stored.parts)
+                for (StoredLevel &level : part.levels) premultiplyFloats(level);
+        if (format == "jpeg" && !jpegIsWhole(path))
+            return Result::failure(damagedFile(path, format, "the file ends before its last marker: it is truncated"));
         auto thumbnail = std::make_shared<OIIO::ImageBuf>();
         if (input.get_thumbnail(*thumbnail, 0) && thumbnail->initialized()) stored.thumbnail = std::move(thumbnail);
         (void)input.geterror();

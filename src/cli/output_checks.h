@@ -1,0 +1,17 @@
+// What is checked of every output before any frame is read: that its
+// folder is there and that its name says a format that can be written.
+#pragma once
+
+#include <vector>
+
+#include "cli/output_plan.h"
+
+namespace tavi::cli {
+
+// Throws UsageError naming the first output whose folder does not exist
+// (or is no folder) or whose extension names no format OpenImageIO writes.
+// `folderToMake` is a folder the command makes itself when it is missing
+// (-o out/); empty for none.
+void checkOutputsWritable(const std::vector<FrameTask> &tasks, const std::filesystem::path &folderToMake);
+
+}  // namespace tavi::cli

@@ -1,0 +1,1 @@
+"""Image files written byte by byte, of kinds image libraries seldom write."""
