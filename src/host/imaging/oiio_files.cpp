@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include <sys/resource.h>
+
 #include "host/imaging/input_checks.h"
 
 namespace fs = std::filesystem;
@@ -115,6 +117,13 @@ std::string damagedFile(const fs::path &path, std::string format, const std::str
 
 namespace {
 
+// OpenImageIO prints "OIIO DEBUG" lines of its own on stderr (an attribute
+// a writer does not know, say); what matters reaches the user as notices.
+void quietLibrary() {
+    static const bool quiet = OIIO::attribute("debug", 0);
+    (void)quiet;
+}
+
 // Whether the file can be opened for reading at all, with the system's
 // reason when not; OpenImageIO's own message would hide it.
 std::optional<std::string> unreadableReason(const fs::path &path) {
@@ -138,6 +147,7 @@ IoResult<std::unique_ptr<OIIO::ImageInput>> openStored(const fs::path &path, con
     const std::string name = path.string();
     if (auto reason = irregularInput(path)) return Result::failure(name + ": " + *reason);
     if (auto reason = unreadableReason(path)) return Result::failure(name + ": " + *reason);
+    quietLibrary();
     OIIO::ImageSpec config;
     if (settings.keepStraight) config.attribute("oiio:UnassociatedAlpha", 1);
     if (settings.rawColour) config.attribute("oiio:RawColor", 1);
@@ -162,6 +172,7 @@ std::optional<std::string> pictureProblem(const OIIO::ImageSpec &spec) {
 }
 
 IoResult<std::unique_ptr<OIIO::ImageOutput>> writerFor(const fs::path &path) {
+    quietLibrary();
     auto output = OIIO::ImageOutput::create(path.string());
     if (output) return output;
     (void)OIIO::geterror();
@@ -207,6 +218,19 @@ std::optional<std::string> unreadableWhenWritten(const fs::path &path, bool pixe
     return std::nullopt;
 }
 
+// Why a file being written stopped short, where the file system knows:
+// it reached the process's file-size limit, or the disk is (all but) full.
+std::optional<std::string> outOfRoom(const fs::path &written) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(written, error);
+    struct rlimit limit {};
+    if (!error && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size >= limit.rlim_cur)
+        return std::string(std::strerror(EFBIG));
+    const fs::space_info space = fs::space(written.parent_path().empty() ? fs::path(".") : written.parent_path(), error);
+    if (!error && space.available < (1u << 20)) return std::string(std::strerror(ENOSPC));
+    return std::nullopt;
+}
+
 // Formats encoded in memory and written out here, so that every failure to
 // write is seen: their libraries either miss one (PNG, Targa) or end the
 // program on it (JPEG). Others are written by their library and read back
@@ -228,13 +252,18 @@ std::optional<std::string> writeThrough(AtomicFile &file, OIIO::ImageOutput &out
                 if (auto problem = after.bytes(memory.buffer())) return problem;
             if (auto problem = file.write(memory.buffer())) return problem;
         } else {
+            // Libraries that write files themselves word a full disk as a
+            // failed write; the file system says why.
+            const auto why = [&](const std::string &problem) { return outOfRoom(file.temporary()).value_or(problem); };
             if (auto problem = file.lend()) return problem;
-            if (!writeAll(output, file.temporary().string())) return output.geterror();
+            if (!writeAll(output, file.temporary().string())) return why(output.geterror());
             if (after.file)
-                if (auto problem = after.file(file.temporary())) return problem;
+                if (auto problem = after.file(file.temporary())) return why(*problem);
             if (auto problem = file.flush()) return problem;
+            if (auto problem = unreadableWhenWritten(file.temporary(), true)) return why(*problem);
+            return file.commit();
         }
-        if (auto problem = unreadableWhenWritten(file.temporary(), !inMemory)) return problem;
+        if (auto problem = unreadableWhenWritten(file.temporary(), false)) return problem;
     } catch (const std::bad_alloc &) {
         return "not enough memory";
     }

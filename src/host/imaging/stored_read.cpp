@@ -6,7 +6,7 @@
 #include "host/imaging/input_checks.h"
 #include "host/imaging/jpeg_end.h"
 #include "host/imaging/stored_parts.h"
-#include "host/imaging/targa_alpha.h"
+#include "host/imaging/targa_extension.h"
 #include "host/imaging/tiff_labels.h"
 
 namespace fs = std::filesystem;
@@ -243,6 +243,7 @@ IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &reque
         if (auto problem = describeParts(input, stored)) return Result::failure(name + ": " + *problem);
         const int alpha = alphaOf(stored.parts.front().spec(), format, targaType);
         if (auto problem = pickTreated(stored, request.layer, alpha)) return Result::failure(name + ": " + *problem);
+        if (format == "targa" && !targaHasAlpha(targaType)) stored.channel[3] = -1;  // named A, but no alpha
 
         const bool treatedAlpha = stored.channel[3] >= 0;
         stored.label = premultiply ? AlphaForm::associated

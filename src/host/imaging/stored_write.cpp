@@ -11,7 +11,7 @@
 #include "host/imaging/output_format.h"
 #include "host/imaging/png_chunks.h"
 #include "host/imaging/stored_parts.h"
-#include "host/imaging/targa_alpha.h"
+#include "host/imaging/targa_extension.h"
 #include "host/imaging/tiff_labels.h"
 
 namespace fs = std::filesystem;
@@ -173,7 +173,10 @@ private:
         else if (part.levels.size() > 1)
             note("its " + std::to_string(part.levels.size() - 1) +
                  " smaller MIP levels are written as stored, not filtered again");
-        const bool cut = treated && (!holdsAnyChannels(format_) || (stored_.channel[3] >= 0 && !withAlpha_));
+        // A file of the format it was read from holds what it held.
+        const bool asRead = sameFormat_ && part.spec().nchannels <= 4;
+        const bool cut =
+            treated && !asRead && (!holdsAnyChannels(format_) || (stored_.channel[3] >= 0 && !withAlpha_));
         for (std::size_t m = 0; m < part.levels.size() && (m == 0 || everyLevel); ++m) {
             LevelToWrite level;
             level.read = part.levels[m].spec;
@@ -321,7 +324,14 @@ std::vector<std::string> lostMetadata(const OIIO::ImageSpec &source, const fs::p
     std::vector<std::string> lost;
     for (const auto &attribute : source.extra_attribs) {
         const std::string name = attribute.name().string();
-        if (meaningfulMetadata(name) && !input->spec().find_attribute(name)) lost.push_back(name);
+        if (!meaningfulMetadata(name) || input->spec().find_attribute(name)) continue;
+        if (name == "Orientation" && attribute.get_int() == 1) continue;  // upright, as with none
+        // "ICCProfile:flags" and the like say what "ICCProfile" holds.
+        const std::size_t colon = name.find(':');
+        if (colon != std::string::npos && source.find_attribute(name.substr(0, colon)) &&
+            !input->spec().find_attribute(name.substr(0, colon)))
+            continue;
+        lost.push_back(name);
     }
     return lost;
 }
@@ -403,7 +413,10 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
             return std::nullopt;
         };
     if (format == "targa" && stored.format == "targa" && stored.targaAlphaType >= 0)
-        after.bytes = [&](std::vector<unsigned char> &encoded) { return setTargaAlphaType(encoded, stored.targaAlphaType); };
+        after.bytes = [&](std::vector<unsigned char> &encoded) {
+            copyTargaPostageStamp(fileBytes(stored.source), encoded);
+            return setTargaAlphaType(encoded, stored.targaAlphaType);
+        };
     if (format == "tiff" && std::any_of(everyLevelRead.begin(), everyLevelRead.end(), needsRelabelling))
         after.file = [&](const fs::path &written) { return relabelTiff(written, everyLevelRead); };
 

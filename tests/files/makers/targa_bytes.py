@@ -1,25 +1,36 @@
-"""Targa files written byte by byte: uncompressed true-colour, with an
-extension area whose attribute type says what the fourth channel is."""
+"""Targa files written byte by byte: uncompressed true colour with an
+extension area whose attributes type says what the fourth channel is, and
+a postage stamp (thumbnail)."""
 import struct
 
-def targa(width, height, pixels_bgra, alpha_type=None, bits=32, thumbnail=None):
-    """pixels_bgra: bytes, bottom-up rows of B,G,R[,A]. alpha_type: None for
-    no extension area, else 0..4 as the Targa 2.0 extension area says."""
-    attr_bits = 8 if bits == 32 else 0
-    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, width, height, bits, attr_bits)
-    body = header + pixels_bgra
+EXTENSION_SIZE = 495
+POSTAGE_STAMP_AT, ALPHA_TYPE_AT = 486, 494
+
+
+def targa(width, height, pixels_bgra, alpha_type=None, thumbnail=None):
+    """pixels_bgra: bottom-up rows of B, G, R, A bytes. alpha_type: None for
+    a version 1 file without an extension area, else 0 to 4. thumbnail:
+    (width, height, B, G, R, A bytes)."""
+    body = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, width, height, 32, 8) + pixels_bgra
     if alpha_type is None:
         return body
-    postage = 0
+    stamp = 0
     if thumbnail is not None:
-        tw, th, tpix = thumbnail
-        postage = len(body)
-        body += bytes([tw, th]) + tpix
-    ext_offset = len(body)
-    ext = bytearray(495)
-    struct.pack_into("<H", ext, 0, 495)
-    struct.pack_into("<I", ext, 486, postage)   # postage stamp offset
-    ext[494] = alpha_type
-    body += bytes(ext)
-    footer = struct.pack("<II", ext_offset, 0) + b"TRUEVISION-XFILE.\0"
-    return body + footer
+        stamp = len(body)
+        body += bytes(thumbnail[:2]) + thumbnail[2]
+    extension = bytearray(EXTENSION_SIZE)
+    struct.pack_into("<H", extension, 0, EXTENSION_SIZE)
+    struct.pack_into("<I", extension, POSTAGE_STAMP_AT, stamp)
+    extension[ALPHA_TYPE_AT] = alpha_type
+    return body + bytes(extension) + struct.pack("<II", len(body), 0) + b"TRUEVISION-XFILE.\0"
+
+
+def extension_area(data):
+    """(alpha type, postage stamp offset) of a Targa file's bytes, or None."""
+    if data[-18:] != b"TRUEVISION-XFILE.\0":
+        return None
+    (at,) = struct.unpack("<I", data[-26:-22])
+    if at == 0:
+        return None
+    (stamp,) = struct.unpack("<I", data[at + POSTAGE_STAMP_AT:at + POSTAGE_STAMP_AT + 4])
+    return data[at + ALPHA_TYPE_AT], stamp

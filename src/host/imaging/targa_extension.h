@@ -1,10 +1,12 @@
-// Targa's alpha types. A version 2 file's extension area says what its
-// fourth channel is: 0 no alpha, 1 data to ignore, 2 data to keep, 3 alpha,
-// 4 premultiplied alpha. Files without one hold straight alpha.
+// A Targa version 2 file's extension area: its alpha type and its postage
+// stamp. The alpha type says what the fourth channel is: 0 no alpha, 1
+// data to ignore, 2 data to keep, 3 alpha, 4 premultiplied alpha. Files
+// without an extension area hold straight alpha.
 #pragma once
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,5 +21,10 @@ inline bool targaPremultiplied(int alphaType) { return alphaType == 4; }
 
 // Sets the alpha type in an encoded Targa file; returns the problem.
 std::optional<std::string> setTargaAlphaType(std::vector<unsigned char> &encoded, int alphaType);
+
+// Gives an encoded Targa file the source file's postage stamp, byte for
+// byte, where both have one of the same size: the writer stores the
+// stamp's channels in another order than the reader hands them over.
+void copyTargaPostageStamp(std::span<const unsigned char> source, std::vector<unsigned char> &encoded);
 
 }  // namespace tavi::host
