@@ -1,11 +1,13 @@
 // The Python module tavi: tavi.antialias over the C library, one new array
-// per call, with the GIL released while the filter runs.
+// per call, and tavi.antialias_file over image files; the GIL is released
+// while the filter runs.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <cstring>
 
 #include "lib/python/array_checks.h"
+#include "lib/python/file_filter.h"
 #include "tavi/tavi.h"
 
 namespace py = pybind11;
@@ -90,4 +92,5 @@ floats) and only the filter's change is added to them. Raises TypeError for
 a wrong type or dtype, ValueError for a wrong shape, a non-contiguous array
 or a setting out of range. The GIL is released while the filter runs, so
 threads filtering different images run at once.)");
+    tavi::python::defineAntialiasFile(m);
 }
