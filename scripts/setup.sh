@@ -11,6 +11,7 @@ packages=(
   libsdl2-dev libimgui-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-openimageio
   libgegl-dev gegl
+  blender xvfb
 )
 
 . "$(dirname "$0")/missing-packages.sh"

@@ -3,8 +3,10 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, then an array job on a
 # one-node Slurm cluster, then the fuzz targets for a bounded time, then the
 # Windows DLL under Wine. ctest runs the library's routes too: the Python
-# module's pytest suite (tests/python, test "python_module") and the GEGL
-# operation run by the gegl program.
+# module's pytest suite (tests/python, test "python_module"), the GEGL
+# operation run by the gegl program, and the Blender add-on run by Blender
+# (tests/lib/blender, test "blender_addon"; skipped, saying why, where
+# Blender cannot render).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
