@@ -1,6 +1,7 @@
 """One frame file filtered in place, or left as Blender wrote it with an
 error report naming the frame and the reason."""
 import os
+import tempfile
 
 from . import exr_layers, filter_module, output_formats, reports
 
@@ -28,9 +29,8 @@ def filter_file(scene, frame, path):
             layers = exr_layers.combined_layers(path)
             if not layers:
                 raise _NotFiltered("the file has no combined pass")
-        keywords = scene.tavi.filter_keywords()
-        for layer in layers:
-            tavi.antialias_file(path, alpha=output_formats.alpha_for(file_format), layer=layer, **keywords)
+        keywords = dict(scene.tavi.filter_keywords(), alpha=output_formats.alpha_for(file_format))
+        _filter_layers(tavi, path, layers, keywords)
     except Exception as e:  # any failure leaves the file as Blender wrote it
         reports.error(f"frame {frame} not filtered: {path}: {_without_path(str(e), path)}")
         return False
@@ -40,6 +40,21 @@ def filter_file(scene, frame, path):
 
 class _NotFiltered(Exception):
     pass
+
+
+def _filter_layers(tavi, path, layers, keywords):
+    """Each layer in turn; all but the last into a private temporary copy,
+    so that the frame is replaced once, by the last, or not at all."""
+    if len(layers) == 1:
+        tavi.antialias_file(path, layer=layers[0], **keywords)
+        return
+    with tempfile.TemporaryDirectory(prefix="tavi-") as folder:
+        work = os.path.join(folder, os.path.basename(path))
+        source = path
+        for layer in layers[:-1]:
+            tavi.antialias_file(source, work, layer=layer, **keywords)
+            source = work
+        tavi.antialias_file(work, path, layer=layers[-1], **keywords)
 
 
 def _without_path(message, path):
