@@ -12,6 +12,7 @@ packages=(
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-openimageio
   libgegl-dev gegl
   dpkg-dev lintian groff-base man-db python3-venv python3-setuptools python3-wheel mypy
+  blender xvfb
 )
 
 . "$(dirname "$0")/missing-packages.sh"

@@ -3,8 +3,10 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, then an array job on a
 # one-node Slurm cluster, then the fuzz targets for a bounded time, then the
 # Windows DLL under Wine. ctest runs the library's routes too: the Python
-# module's pytest suite (tests/python, test "python_module") and the GEGL
-# operation run by the gegl program; and, as shipped, what installing gives
+# module's pytest suite (tests/python, test "python_module"), the GEGL
+# operation run by the gegl program, and the Blender add-on run by Blender
+# (tests/lib/blender, test "blender_addon"; skipped, saying why, where
+# Blender cannot render); and, as shipped, what installing gives
 # (tests/install: cmake --install, the manual page, the Debian package and
 # an offline pip install).
 set -euo pipefail

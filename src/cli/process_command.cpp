@@ -15,7 +15,7 @@
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
 #include "host/imaging/input_checks.h"
-#include "host/imaging/stored_image.h"
+#include "host/imaging/filter_file.h"
 #include "cli/decimal_option.h"
 #include "cli/frame_chunk.h"
 #include "cli/frame_workers.h"
@@ -35,30 +35,19 @@ namespace {
 // the file.
 std::string processFrame(host::FilterChain &chain, const FrameTask &task, const FrameOptions &frame,
                          ProgressBar &progress, bool quiet) {
-    host::IoResult<host::OutputFormat> format = host::outputFormatFor(task.output);
-    if (!format) return task.input.string() + ": cannot write " + task.output.string() + " (" + format.error() + ")";
-    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.request(format.value()));
-    if (!loaded) return loaded.error();
-    if (!quiet)
-        for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
-
-    const host::StoredImage &image = loaded->image;
-    std::size_t changed = 0;
     try {
-        changed = chain.applyInPlace(image.pixels(), image.form());
-    } catch (const std::bad_alloc &) {
-        const host::PixelView pixels = image.pixels();
-        const std::uint64_t needed = host::frameBytesNeeded(pixels.width, pixels.height, image.storedBytes());
-        return task.input.string() + ": " + host::notEnoughMemory(pixels.width, pixels.height, needed);
+        const auto filter = [&](const host::PixelView &pixels, host::AlphaForm form) {
+            return chain.applyInPlace(pixels, form);
+        };
+        const auto notice = [&](const std::string &line) {
+            if (!quiet) progress.message(stderr, "tavi: " + line);
+        };
+        const host::IoResult<std::size_t> done =
+            host::filterFile(task.input, task.output, frame.request(), filter, notice);
+        return done ? "" : done.error();
     } catch (const std::exception &e) {
         return task.input.string() + ": " + e.what();
     }
-
-    host::IoResult<std::vector<std::string>> written = host::writeStored(task.output, image, changed);
-    if (!written) return written.error();
-    if (!quiet)
-        for (const std::string &notice : written.value()) progress.message(stderr, "tavi: " + notice);
-    return "";
 }
 
 // Temporary files that runs killed outright left in the folders this run

@@ -16,9 +16,9 @@ from conftest import aliased
 PACKAGE = pathlib.Path(tavi.__file__).parent
 
 
-def stub_function():
+def stub_function(name="antialias"):
     tree = ast.parse((PACKAGE / "__init__.pyi").read_text())
-    (function,) = [n for n in tree.body if isinstance(n, ast.FunctionDef) and n.name == "antialias"]
+    (function,) = [n for n in tree.body if isinstance(n, ast.FunctionDef) and n.name == name]
     return function
 
 
@@ -30,7 +30,7 @@ def literal_strings(annotation):
 
 def test_the_package_is_marked_typed_and_exports_its_function():
     assert (PACKAGE / "py.typed").is_file()
-    assert tavi.__all__ == ["antialias"]
+    assert tavi.__all__ == ["antialias", "antialias_file"]
 
 
 def test_inspect_reads_the_signature():
@@ -46,6 +46,16 @@ def test_the_stub_states_the_modules_signature():
     assert [a.arg for a in stub.posonlyargs + stub.args] == ["image"]
     assert [a.arg for a in stub.kwonlyargs] == [name for name in runtime if name != "image"]
     stub_defaults = {a.arg: ast.literal_eval(d) for a, d in zip(stub.kwonlyargs, stub.kw_defaults)}
+    assert stub_defaults == {name: p.default for name, p in runtime.items() if p.default is not p.empty}
+
+
+def test_the_stub_states_the_file_functions_signature():
+    runtime = inspect.signature(tavi.antialias_file).parameters
+    stub = stub_function("antialias_file").args
+    assert [a.arg for a in stub.args] == ["path", "output"] == list(runtime)[:2]
+    assert [a.arg for a in stub.kwonlyargs] == list(runtime)[2:]
+    stub_defaults = {a.arg: ast.literal_eval(d) for a, d in zip(stub.kwonlyargs, stub.kw_defaults)}
+    stub_defaults["output"] = ast.literal_eval(stub.defaults[0])
     assert stub_defaults == {name: p.default for name, p in runtime.items() if p.default is not p.empty}
 
 

@@ -298,7 +298,7 @@ std::string inOurWords(const std::string &problem) {
 std::string cannotWrite(const AtomicFile &file, const std::string &problem, const fs::path &source) {
     const std::string name = file.target().string();
     const std::string reason = inOurWords(libraryDetail(replaceAll(problem, file.temporary().string(), name)));
-    if (source.empty()) return name + ": cannot write (" + reason + ")";
+    if (source.empty() || source == file.target()) return name + ": cannot write (" + reason + ")";
     return source.string() + ": cannot write " + name + " (" + reason + ")";
 }
 

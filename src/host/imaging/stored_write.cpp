@@ -342,7 +342,7 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
     const StoredParts &stored = *image.parts_;
     const std::string name = path.string();
     const auto refuse = [&](const std::string &problem) {
-        return IoResult<Notices>::failure(stored.source.empty()
+        return IoResult<Notices>::failure(stored.source.empty() || stored.source == path
                                               ? name + ": cannot write (" + problem + ")"
                                               : stored.source.string() + ": cannot write " + name + " (" + problem + ")");
     };

@@ -7,8 +7,8 @@
 
 namespace tavi::lib {
 
-void filterPixels(const ImageRequest &request) {
-    if (request.pixels.width == 0 || request.pixels.height == 0) return;
+std::size_t filterPixels(const ImageRequest &request) {
+    if (request.pixels.width == 0 || request.pixels.height == 0) return 0;
     host::FilterModule &module = linkedModule();
     // A disabled filter is left out of the chain, as the scene's "off" and
     // `tavi process --disable` leave it out: nothing of the image changes.
@@ -22,7 +22,7 @@ void filterPixels(const ImageRequest &request) {
         throw FilterOutOfMemory(e.what());
     }
     try {
-        chain->applyInPlace(request.pixels, request.form);
+        return chain->applyInPlace(request.pixels, request.form);
     } catch (const host::FrameError &e) {
         throw FilterOutOfMemory(e.what());
     }

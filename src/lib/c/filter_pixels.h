@@ -4,6 +4,7 @@
 // and the rules put its changes back into the caller's pixels.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 
 #include "lib/c/image_request.h"
@@ -16,9 +17,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Changes the pixels only when everything succeeded. Throws
-// FilterOutOfMemory or std::bad_alloc, or host::ModuleError when the
-// module cannot start.
-void filterPixels(const ImageRequest &request);
+// Changes the pixels only when everything succeeded, and returns how many
+// changed. Throws FilterOutOfMemory or std::bad_alloc, or
+// host::ModuleError when the module cannot start.
+std::size_t filterPixels(const ImageRequest &request);
 
 }  // namespace tavi::lib

@@ -13,6 +13,8 @@ Refusal refuse(tavi_status status, std::string message) { return {status, std::m
 
 std::string n(std::size_t value) { return std::to_string(value); }
 
+}  // namespace
+
 std::variant<ImageRequest, Refusal> checkSettings(ImageRequest request, const tavi_settings &s) {
     if (s.target < TAVI_TARGET_RGB || s.target > TAVI_TARGET_RGBA)
         return refuse(TAVI_ERROR_BAD_SETTINGS, "target " + std::to_string(s.target) +
@@ -28,8 +30,6 @@ std::variant<ImageRequest, Refusal> checkSettings(ImageRequest request, const ta
     request.enabled = s.enabled == 1;
     return request;
 }
-
-}  // namespace
 
 std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType type, int width, int height,
                                                  std::size_t rowStride, int channels, int alpha,

@@ -24,6 +24,10 @@ struct Refusal {
     std::string message;
 };
 
+// `request` with the settings of a call, or what is wrong with them: each
+// in the panel's range, enabled 0 or 1.
+std::variant<ImageRequest, Refusal> checkSettings(ImageRequest request, const tavi_settings &settings);
+
 // The arguments of a tavi_antialias_* call, for samples of `type`.
 std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType type, int width, int height,
                                                  std::size_t rowStride, int channels, int alpha,

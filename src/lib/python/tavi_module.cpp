@@ -1,12 +1,14 @@
 // The compiled part of the Python package tavi (tavi._tavi, re-exported by
 // tavi/__init__.py): tavi.antialias over the C library, one new array per
-// call, with the GIL released while the filter runs.
+// call, and tavi.antialias_file over image files; the GIL is released while
+// the filter runs.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <cstring>
 
 #include "lib/python/array_checks.h"
+#include "lib/python/file_filter.h"
 #include "tavi/tavi.h"
 
 namespace py = pybind11;
@@ -99,4 +101,5 @@ floats) and only the filter's change is added to them. Raises TypeError for
 a wrong type or dtype, ValueError for a wrong shape, a non-contiguous array
 or a setting out of range. The GIL is released while the filter runs, so
 threads filtering different images run at once.)");
+    tavi::python::defineAntialiasFile(m);
 }

@@ -1,6 +1,7 @@
 # The types of the tavi package, for type checkers and editors. The code is
 # in the compiled module tavi._tavi; the tests hold this signature to the
 # one that module reports.
+import os
 from typing import Literal, TypeVar
 
 import numpy
@@ -22,4 +23,19 @@ def antialias(
 ) -> NDArray[_Samples]:
     """Anti-aliases an image (height x width x 3 or 4, C-contiguous) and
     returns the result as a new array of the same shape and dtype."""
+    ...
+
+def antialias_file(
+    path: str | os.PathLike[str],
+    output: str | os.PathLike[str] | None = None,
+    *,
+    target: Literal["rgb", "alpha", "rgba"] = "rgba",
+    strength: int = 100,
+    threshold: int = 224,
+    alpha: Literal["auto", "straight", "premultiplied"] = "auto",
+    layer: str = "",
+    enabled: bool = True,
+) -> list[str]:
+    """Anti-aliases an image file as `tavi process` does one frame, into
+    `output` (default: in place); returns the notices it prints."""
     ...

@@ -1,0 +1,31 @@
+// One image file through a filter, the way `tavi process` takes a frame:
+// read as stored (in the form the output's format asks for), the treated
+// RGBA filtered in place, written back with the one careful write. The
+// command and the Python module's antialias_file share it.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/imaging/stored_image.h"
+
+namespace tavi::host {
+
+// Filters the stored pixels in place; returns how many pixels changed.
+// Whatever it throws reaches filterFile's caller, but std::bad_alloc,
+// which becomes the frame's "not enough memory" failure.
+using FilterStoredPixels = std::function<std::size_t(const PixelView &pixels, AlphaForm form)>;
+
+// Hears each notice (one line, naming the file) as it comes.
+using NoticeSink = std::function<void(const std::string &notice)>;
+
+// Reads `input`, filters it and writes `output` (which may be `input`).
+// `request` says how to read it; its output is set from `output`'s name.
+// Failures name the file and the problem.
+IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
+                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice);
+
+}  // namespace tavi::host

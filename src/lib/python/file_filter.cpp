@@ -1,0 +1,117 @@
+#include "lib/python/file_filter.h"
+
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/imaging/filter_file.h"
+#include "host/loader/filter_module.h"
+#include "lib/c/filter_pixels.h"
+#include "lib/c/image_request.h"
+#include "lib/python/array_checks.h"
+
+namespace py = pybind11;
+namespace fs = std::filesystem;
+
+namespace tavi::python {
+
+namespace {
+
+// How a run ended, kept while the GIL is released and raised once it is
+// held again.
+struct Outcome {
+    PyObject *exception = nullptr;  // null: success
+    std::string message;
+    std::vector<std::string> notices;
+};
+
+host::AlphaChoice alphaChoice(const std::string &alpha) {
+    if (alpha == "straight") return host::AlphaChoice::straight;
+    if (alpha == "premultiplied") return host::AlphaChoice::premultiplied;
+    return host::AlphaChoice::automatic;
+}
+
+// One frame through the command's own route, with the filter of the C
+// library (the module's code, linked in).
+Outcome filterFile(const fs::path &input, const fs::path &output, const std::string &layer, const std::string &alpha,
+                   lib::ImageRequest request) {
+    Outcome outcome;
+    host::ReadRequest read;
+    read.layer = layer;
+    read.alpha = alphaChoice(alpha);
+    const auto filter = [&](const host::PixelView &pixels, host::AlphaForm form) {
+        request.pixels = pixels;
+        request.form = form;
+        return lib::filterPixels(request);
+    };
+    const auto notice = [&](const std::string &line) { outcome.notices.push_back(line); };
+    try {
+        const host::IoResult<std::size_t> done = host::filterFile(input, output, read, filter, notice);
+        // Memory failures, reading or filtering, are worded "not enough memory".
+        if (!done) return {done.error().find("not enough memory") != std::string::npos ? PyExc_MemoryError : PyExc_OSError,
+                           done.error(), {}};
+    } catch (const lib::FilterOutOfMemory &e) {
+        return {PyExc_MemoryError, input.string() + ": " + e.what(), {}};
+    } catch (const host::ModuleError &e) {
+        return {PyExc_RuntimeError, input.string() + ": " + e.what(), {}};
+    }
+    return outcome;
+}
+
+std::vector<std::string> antialiasFile(const fs::path &input, const std::optional<fs::path> &output,
+                                       const std::string &target, int strength, int threshold,
+                                       const std::string &alpha, const std::string &layer, bool enabled) {
+    const tavi_settings settings{targetNamed(target), strength, threshold, enabled ? 1 : 0};
+    auto checked = lib::checkSettings(lib::ImageRequest{}, settings);
+    if (auto *refusal = std::get_if<lib::Refusal>(&checked)) throw py::value_error(refusal->message);
+    if (alpha != "auto") alphaNamed(alpha);  // raises for a name it does not know
+
+    Outcome outcome;
+    {
+        py::gil_scoped_release released;
+        outcome = filterFile(input, output.value_or(input), layer, alpha, std::get<lib::ImageRequest>(checked));
+    }
+    if (outcome.exception) {
+        PyErr_SetString(outcome.exception, outcome.message.c_str());
+        throw py::error_already_set();
+    }
+    return outcome.notices;
+}
+
+}  // namespace
+
+void defineAntialiasFile(py::module_ &module) {
+    module.def("antialias_file", &antialiasFile, py::arg("path"), py::arg("output") = py::none(), py::kw_only(),
+               py::arg("target") = "rgba", py::arg("strength") = 100, py::arg("threshold") = 224,
+               py::arg("alpha") = "auto", py::arg("layer") = "", py::arg("enabled") = true,
+               R"(antialias_file(path, output=None, *, target='rgba', strength=100, threshold=224, alpha='auto', layer='', enabled=True)
+--
+
+Anti-aliases an image file as `tavi process` does one frame.
+
+path       the image file (PNG, TIFF, TGA, OpenEXR, ... as OpenImageIO reads)
+output     where the result goes; None (the default) replaces `path`
+target, strength, threshold, enabled   as for antialias()
+alpha      "auto" (what the file says: OpenEXR and TIFF marked associated
+           are premultiplied, the rest straight), "straight" or
+           "premultiplied", for a file whose alpha is labelled wrong
+layer      the layer or part whose R, G, B and A are filtered ("" is the
+           unnamed layer or the first); every other channel and part is
+           written back unchanged
+
+The file is read with its samples as stored, the treated RGBA is handed to
+the filter by the same rules and code as `tavi process`, and the result is
+written to a hidden temporary file beside the output and renamed into
+place, so a failure never leaves a half-written file and never touches the
+one there. Returns the notices `tavi process` prints (what a format could
+not hold). Raises OSError when the file cannot be read or written,
+MemoryError when the frame does not fit, ValueError for a setting out of
+range; each message names the file. The GIL is released while it works.)");
+}
+
+}  // namespace tavi::python
