@@ -58,9 +58,12 @@ python3 (<< ${Python3_VERSION_MAJOR}.${tavi_next_python_minor})")
 endif()
 
 # Every install component, Debian's files included, in the one package;
-# the Python package in Debian's place rather than cmake --install's.
+# the Python package in Debian's place rather than cmake --install's. The
+# Blender add-on stays out: it carries a compiled module, which Debian
+# keeps out of /usr/share, where Blender looks for add-ons; it ships as its
+# zip (build/blender/tavi_blender.zip).
 get_cmake_property(CPACK_COMPONENTS_ALL COMPONENTS)
-list(REMOVE_ITEM CPACK_COMPONENTS_ALL python)
+list(REMOVE_ITEM CPACK_COMPONENTS_ALL python blender)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 include(CPack)
