@@ -304,11 +304,11 @@ TEST_F(TaviCommand, UnwritableOutputFolderFailsAndNamesIt) {
     EXPECT_NE(run.err.find("locked/out.png"), std::string::npos) << run.err;
 }
 
-TEST_F(TaviCommand, OutputIntoAMissingFolderFailsAndNamesIt) {
+TEST_F(TaviCommand, OutputIntoAMissingFolderIsAUsageError) {
     write("in.png", aliased(10, 10));
     CommandRun run = tavi("process in.png -o nowhere/out.png");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("nowhere/out.png"), std::string::npos) << run.err;
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("nowhere/out.png: no such folder nowhere"), std::string::npos) << run.err;
 }
 
 TEST_F(TaviCommand, ScenesCarryTheSettings) {

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace tavi::host {
 
@@ -72,16 +73,8 @@ public:
 
     bool hasAlpha() const { return view_.channel[3] >= 0; }
 
-    template <class T>
-    T get(int c) const {
-        T value;
-        std::memcpy(&value, base_ + view_.channel[c], sizeof value);
-        return value;
-    }
-    template <class T>
-    void put(int c, T value) const {
-        std::memcpy(base_ + view_.channel[c], &value, sizeof value);
-    }
+    std::uint8_t byte(int c) const { return base_[view_.channel[c]]; }
+    void putByte(int c, std::uint8_t value) const { base_[view_.channel[c]] = value; }
 
     // Red always; green and blue only where they are not the same sample
     // (grey), so a grey sample is written once.
@@ -99,25 +92,108 @@ private:
     unsigned char *base_;
 };
 
+// A fraction as the nearest byte, halves away from zero (as std::lround,
+// without its call); NaN and below 0 give 0.
 std::uint8_t toByte(double level) {
-    if (!(level > 0.0)) return 0;  // also NaN
+    if (!(level > 0.0)) return 0;
     if (level >= 1.0) return 255;
-    return std::uint8_t(std::lround(level * 255.0));
+    const double scaled = level * 255.0;
+    const int whole = int(scaled);
+    return std::uint8_t(whole + (scaled - whole >= 0.5 ? 1 : 0));
 }
 
-void handBytes(const PixelAt &pixel, AlphaForm form, std::uint8_t *out) {
-    const unsigned alpha = pixel.hasAlpha() ? pixel.get<std::uint8_t>(3) : 255u;
-    for (int c = 0; c < 3; ++c) {
-        const unsigned colour = pixel.get<std::uint8_t>(c);
-        out[c] = std::uint8_t(form == AlphaForm::straight ? (colour * alpha + 127) / 255 : colour);
+// A sample type's values as fractions of full scale, for the loops that
+// make a frame from samples all of one type.
+template <SampleType Type>
+double fraction(const unsigned char *sample) {
+    if constexpr (Type == SampleType::uint8) return *sample / 255.0;
+    if constexpr (Type == SampleType::uint16) return load<std::uint16_t>(sample) / 65535.0;
+    if constexpr (Type == SampleType::half) return halfToFloat(load<std::uint16_t>(sample));
+    if constexpr (Type == SampleType::float32) return load<float>(sample);
+    return sampleLevel(sample, Type);
+}
+
+// Where a view's samples lie, read once for a whole frame.
+struct Layout {
+    const unsigned char *base;
+    std::ptrdiff_t pixelStride, rowStride;
+    int red, green, blue, alpha;  // byte offsets; alpha -1: opaque
+
+    explicit Layout(const PixelView &v)
+        : base(static_cast<const unsigned char *>(v.data)), pixelStride(v.pixelStride), rowStride(v.rowStride),
+          red(v.channel[0]), green(v.channel[1]), blue(v.channel[2]), alpha(v.channel[3]) {}
+};
+
+// 8-bit samples: straight colour premultiplied, c' = (c * a + 127) / 255.
+template <bool Straight, bool Alpha>
+void handBytes(const Layout &in, int width, int height, FramePlanes &out) {
+    std::uint8_t *r = out.plane(0), *g = out.plane(1), *b = out.plane(2), *a = out.plane(3);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char *pixel = in.base + std::ptrdiff_t(y) * in.rowStride;
+        const std::size_t row = std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x, pixel += in.pixelStride) {
+            const unsigned alpha = Alpha ? pixel[in.alpha] : 255u;
+            const std::size_t i = row + std::size_t(x);
+            if (Straight) {
+                r[i] = std::uint8_t((pixel[in.red] * alpha + 127) / 255);
+                g[i] = std::uint8_t((pixel[in.green] * alpha + 127) / 255);
+                b[i] = std::uint8_t((pixel[in.blue] * alpha + 127) / 255);
+            } else {
+                r[i] = pixel[in.red];
+                g[i] = pixel[in.green];
+                b[i] = pixel[in.blue];
+            }
+            a[i] = std::uint8_t(alpha);
+        }
     }
-    out[3] = std::uint8_t(alpha);
 }
 
-void handDeep(const PixelAt &pixel, AlphaForm form, std::uint8_t *out) {
-    const double alpha = pixel.hasAlpha() ? pixel.level(3) : 1.0;
-    for (int c = 0; c < 3; ++c) out[c] = toByte(form == AlphaForm::straight ? pixel.level(c) * alpha : pixel.level(c));
-    out[3] = toByte(alpha);
+// Samples of one other type: premultiplied as they are, clamped to 0-1 and
+// rounded to the nearest byte.
+template <SampleType Type, bool Straight, bool Alpha>
+void handLevels(const Layout &in, int width, int height, FramePlanes &out) {
+    std::uint8_t *r = out.plane(0), *g = out.plane(1), *b = out.plane(2), *a = out.plane(3);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char *pixel = in.base + std::ptrdiff_t(y) * in.rowStride;
+        const std::size_t row = std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x, pixel += in.pixelStride) {
+            const double alpha = Alpha ? fraction<Type>(pixel + in.alpha) : 1.0;
+            const double by = Straight ? alpha : 1.0;
+            const std::size_t i = row + std::size_t(x);
+            r[i] = toByte(fraction<Type>(pixel + in.red) * by);
+            g[i] = toByte(fraction<Type>(pixel + in.green) * by);
+            b[i] = toByte(fraction<Type>(pixel + in.blue) * by);
+            a[i] = toByte(alpha);
+        }
+    }
+}
+
+template <SampleType Type>
+void handLevels(const Layout &in, int width, int height, AlphaForm form, FramePlanes &out) {
+    const bool straight = form == AlphaForm::straight, alpha = in.alpha >= 0;
+    if (straight && alpha) handLevels<Type, true, true>(in, width, height, out);
+    else if (alpha) handLevels<Type, false, true>(in, width, height, out);
+    else handLevels<Type, false, false>(in, width, height, out);
+}
+
+// Channels of several types: each sample read by its own type.
+void handMixed(const PixelView &pixels, AlphaForm form, FramePlanes &out) {
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) {
+            const PixelAt pixel(pixels, x, y);
+            const double alpha = pixel.hasAlpha() ? pixel.level(3) : 1.0;
+            const std::size_t i = std::size_t(y) * std::size_t(pixels.width) + std::size_t(x);
+            for (int c = 0; c < 3; ++c)
+                out.plane(c)[i] = toByte(form == AlphaForm::straight ? pixel.level(c) * alpha : pixel.level(c));
+            out.plane(3)[i] = toByte(alpha);
+        }
+}
+
+// The type every treated channel has, or nothing.
+std::optional<SampleType> uniformType(const PixelView &pixels) {
+    for (int c = 1; c < 4; ++c)
+        if ((c < 3 || pixels.channel[3] >= 0) && pixels.type[c] != pixels.type[0]) return std::nullopt;
+    return pixels.type[0];
 }
 
 void putBackBytes(const PixelAt &pixel, AlphaForm form, const std::uint8_t *filtered) {
@@ -125,11 +201,11 @@ void putBackBytes(const PixelAt &pixel, AlphaForm form, const std::uint8_t *filt
     for (int c = 0; c < 3; ++c) {
         if (!pixel.ownsSample(c)) continue;
         if (form == AlphaForm::associated)
-            pixel.put(c, filtered[c]);
+            pixel.putByte(c, filtered[c]);
         else if (alpha > 0)
-            pixel.put(c, std::uint8_t(std::min(255u, (filtered[c] * 255u + alpha / 2) / alpha)));
+            pixel.putByte(c, std::uint8_t(std::min(255u, (filtered[c] * 255u + alpha / 2) / alpha)));
     }
-    if (pixel.hasAlpha()) pixel.put(3, std::uint8_t(alpha));
+    if (pixel.hasAlpha()) pixel.putByte(3, std::uint8_t(alpha));
 }
 
 // The associated value plus the filter's change; straight colour divided
@@ -150,6 +226,13 @@ void putBackDeep(const PixelAt &pixel, AlphaForm form, const std::uint8_t *hande
     if (pixel.hasAlpha()) pixel.setLevel(3, newAlpha);
 }
 
+// Whether 8 pixels from `i` on are alike in every plane of both frames.
+bool eightAlike(const FramePlanes &a, const FramePlanes &b, std::size_t i) {
+    std::uint64_t differs = 0;
+    for (int c = 0; c < 4; ++c) differs |= load<std::uint64_t>(a.plane(c) + i) ^ load<std::uint64_t>(b.plane(c) + i);
+    return differs == 0;
+}
+
 }  // namespace
 
 std::size_t sampleBytes(SampleType type) {
@@ -167,18 +250,6 @@ std::size_t sampleBytes(SampleType type) {
     return 1;
 }
 
-namespace {
-
-// The byte rules hold where every channel is a byte; any other sample
-// takes the deep rules.
-bool allBytes(const PixelView &pixels) {
-    for (int c = 0; c < 4; ++c)
-        if ((c < 3 || pixels.channel[3] >= 0) && pixels.type[c] != SampleType::uint8) return false;
-    return true;
-}
-
-}  // namespace
-
 PixelView pixelsOf(RgbaImage &image) {
     PixelView view;
     view.data = image.rgba.data();
@@ -188,36 +259,48 @@ PixelView pixelsOf(RgbaImage &image) {
     return view;
 }
 
-RgbaImage frameFor(const PixelView &pixels, AlphaForm form) {
-    RgbaImage frame(pixels.width, pixels.height);
-    const bool bytes = allBytes(pixels);
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
-            const PixelAt pixel(pixels, x, y);
-            if (bytes)
-                handBytes(pixel, form, frame.at(x, y));
-            else
-                handDeep(pixel, form, frame.at(x, y));
-        }
+FramePlanes frameFor(const PixelView &pixels, AlphaForm form) {
+    FramePlanes frame(pixels.width, pixels.height);
+    const Layout in(pixels);
+    const bool straight = form == AlphaForm::straight, alpha = pixels.channel[3] >= 0;
+    switch (uniformType(pixels).value_or(SampleType::float64)) {
+    case SampleType::uint8:
+        if (straight && alpha) handBytes<true, true>(in, pixels.width, pixels.height, frame);
+        else if (alpha) handBytes<false, true>(in, pixels.width, pixels.height, frame);
+        else handBytes<false, false>(in, pixels.width, pixels.height, frame);
+        break;
+    case SampleType::uint16: handLevels<SampleType::uint16>(in, pixels.width, pixels.height, form, frame); break;
+    case SampleType::half: handLevels<SampleType::half>(in, pixels.width, pixels.height, form, frame); break;
+    case SampleType::float32: handLevels<SampleType::float32>(in, pixels.width, pixels.height, form, frame); break;
+    default: handMixed(pixels, form, frame); break;
+    }
     return frame;
 }
 
-std::size_t applyFiltered(const PixelView &pixels, AlphaForm form, const RgbaImage &handed,
-                          const RgbaImage &filtered) {
-    const bool bytes = allBytes(pixels);
+std::size_t applyFiltered(const PixelView &pixels, AlphaForm form, const FramePlanes &handed,
+                          const FramePlanes &filtered) {
+    const bool bytes = uniformType(pixels) == SampleType::uint8;
+    const std::size_t count = handed.pixels();
     std::size_t changed = 0;
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
-            const std::uint8_t *before = handed.at(x, y);
-            const std::uint8_t *after = filtered.at(x, y);
-            if (std::memcmp(before, after, 4) == 0) continue;  // stored samples stay exactly
+    for (std::size_t i = 0; i < count;) {
+        // Most of a frame is left alone: skip it eight pixels at a time.
+        if (i + 8 <= count && eightAlike(handed, filtered, i)) {
+            i += 8;
+            continue;
+        }
+        const std::uint8_t before[4] = {handed.plane(0)[i], handed.plane(1)[i], handed.plane(2)[i], handed.plane(3)[i]};
+        const std::uint8_t after[4] = {filtered.plane(0)[i], filtered.plane(1)[i], filtered.plane(2)[i],
+                                       filtered.plane(3)[i]};
+        if (std::memcmp(before, after, 4) != 0) {  // else the stored samples stay exactly
             ++changed;
-            const PixelAt pixel(pixels, x, y);
+            const PixelAt pixel(pixels, int(i % std::size_t(pixels.width)), int(i / std::size_t(pixels.width)));
             if (bytes)
                 putBackBytes(pixel, form, after);
             else
                 putBackDeep(pixel, form, before, after);
         }
+        ++i;
+    }
     return changed;
 }
 

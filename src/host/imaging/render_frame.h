@@ -31,6 +31,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/base/frame_planes.h"
 #include "host/base/rgba_image.h"
 
 namespace tavi::host {
@@ -71,12 +72,13 @@ struct PixelView {
 PixelView pixelsOf(RgbaImage &image);
 
 // The 8-bit associated RGBA frame the filter is handed.
-RgbaImage frameFor(const PixelView &pixels, AlphaForm form);
+FramePlanes frameFor(const PixelView &pixels, AlphaForm form);
 
 // Puts the filter's result back into `pixels`: `handed` is what frameFor
 // gave, `filtered` what the filter made of it (same size). Returns how many
 // pixels changed.
-std::size_t applyFiltered(const PixelView &pixels, AlphaForm form, const RgbaImage &handed, const RgbaImage &filtered);
+std::size_t applyFiltered(const PixelView &pixels, AlphaForm form, const FramePlanes &handed,
+                          const FramePlanes &filtered);
 
 // A sample as a fraction of full scale, and a fraction stored as a sample
 // (integers rounded and clamped to their range, floats as they are).

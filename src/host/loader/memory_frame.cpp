@@ -5,21 +5,25 @@
 namespace tavi::host {
 
 namespace {
+// The put calls run once per pixel; in a shared library the general model
+// would ask the dynamic linker for this pointer every time. One pointer
+// fits the static TLS room glibc keeps for libraries opened later.
+#if defined(__ELF__)
+__attribute__((tls_model("initial-exec")))
+#endif
 thread_local MemoryFrame *currentFrame = nullptr;
-}
+}  // namespace
 
-MemoryFrame::MemoryFrame(const RgbaImage &input) : output_(input) { split(output_); }
+MemoryFrame::MemoryFrame(const RgbaImage &input) : owned_(FramePlanes::of(input)), input_(&owned_) { describe(); }
 
-MemoryFrame::MemoryFrame(RgbaImage &&input) : output_(std::move(input)) { split(output_); }
+MemoryFrame::MemoryFrame(const FramePlanes &input) : input_(&input) { describe(); }
 
-void MemoryFrame::split(const RgbaImage &input) {
-    const std::size_t pixels = std::size_t(input.width) * std::size_t(input.height);
-    for (int c = 0; c < 4; ++c) {
-        planes_[c].resize(pixels);
-        for (std::size_t i = 0; i < pixels; ++i) planes_[c][i] = input.rgba[i * 4 + std::size_t(c)];
-    }
-    access_.width = input.width;
-    access_.height = input.height;
+MemoryFrame::MemoryFrame(FramePlanes &&input) : owned_(std::move(input)), input_(&owned_) { describe(); }
+
+void MemoryFrame::describe() {
+    output_ = input_->copy();
+    access_.width = input_->width();
+    access_.height = input_->height();
     access_.getRow = &MemoryFrame::getRow;
     access_.putRGB = &MemoryFrame::putRGB;
     access_.putAlpha = &MemoryFrame::putAlpha;
@@ -35,27 +39,27 @@ const FrameAccess *MemoryFrame::bind() {
 }
 
 const unsigned char *MemoryFrame::getRow(int channel, int row) {
-    MemoryFrame *f = currentFrame;
+    const MemoryFrame *f = currentFrame;
     if (channel < CHANNEL_RED || channel > CHANNEL_ALPHA) return nullptr;
     if (row < 0 || row >= f->access_.height) return nullptr;
-    return f->planes_[channel - CHANNEL_RED].data() + std::size_t(row) * std::size_t(f->access_.width);
+    return f->input_->plane(channel - CHANNEL_RED) + std::size_t(row) * std::size_t(f->access_.width);
 }
 
 void MemoryFrame::putRGB(int x, int y, const unsigned char *rgb) {
     MemoryFrame *f = currentFrame;
     ++f->putRGBCalls_;
-    if (x < 0 || y < 0 || x >= f->output_.width || y >= f->output_.height) return;
-    std::uint8_t *p = f->output_.at(x, y);
-    p[0] = rgb[0];
-    p[1] = rgb[1];
-    p[2] = rgb[2];
+    if (unsigned(x) >= unsigned(f->access_.width) || unsigned(y) >= unsigned(f->access_.height)) return;
+    const std::size_t i = std::size_t(y) * std::size_t(f->access_.width) + std::size_t(x);
+    f->output_.plane(0)[i] = rgb[0];
+    f->output_.plane(1)[i] = rgb[1];
+    f->output_.plane(2)[i] = rgb[2];
 }
 
 void MemoryFrame::putAlpha(int x, int y, int alpha) {
     MemoryFrame *f = currentFrame;
     ++f->putAlphaCalls_;
-    if (x < 0 || y < 0 || x >= f->output_.width || y >= f->output_.height) return;
-    f->output_.at(x, y)[3] = static_cast<std::uint8_t>(alpha);
+    if (unsigned(x) >= unsigned(f->access_.width) || unsigned(y) >= unsigned(f->access_.height)) return;
+    f->output_.plane(3)[std::size_t(y) * std::size_t(f->access_.width) + std::size_t(x)] = static_cast<std::uint8_t>(alpha);
 }
 
 }  // namespace tavi::host

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <utility>
-#include <vector>
 
 #include "tavi56/host/host_records.h"
+#include "host/base/frame_planes.h"
 #include "host/base/rgba_image.h"
 
 namespace tavi::host {
@@ -14,10 +14,11 @@ namespace tavi::host {
 class MemoryFrame {
 public:
     // The output starts as a copy of the input, so pixels a filter leaves
-    // alone keep their values. Given the input to keep, the frame makes it
-    // the output instead of copying it.
+    // alone keep their values. A frame made from planes it is given borrows
+    // them (they must outlive it) or, moved in, keeps them.
     explicit MemoryFrame(const RgbaImage &input);
-    explicit MemoryFrame(RgbaImage &&input);
+    explicit MemoryFrame(const FramePlanes &input);
+    explicit MemoryFrame(FramePlanes &&input);
     ~MemoryFrame();
     MemoryFrame(const MemoryFrame &) = delete;
     MemoryFrame &operator=(const MemoryFrame &) = delete;
@@ -27,22 +28,25 @@ public:
     // another frame is bound or this one is destroyed.
     const FrameAccess *bind();
 
-    const RgbaImage &output() const { return output_; }
+    const FramePlanes &input() const { return *input_; }
+    const FramePlanes &outputPlanes() const { return output_; }
+    RgbaImage output() const { return output_.interleaved(); }
     // The output, moved out; the frame keeps an empty one.
-    RgbaImage takeOutput() { return std::move(output_); }
+    FramePlanes takeOutput() { return std::move(output_); }
 
     long putRGBCalls() const { return putRGBCalls_; }
     long putAlphaCalls() const { return putAlphaCalls_; }
 
 private:
-    void split(const RgbaImage &input);
+    void describe();
     static const unsigned char *getRow(int channel, int row);
     static void putRGB(int x, int y, const unsigned char *rgb);
     static void putAlpha(int x, int y, int alpha);
 
     FrameAccess access_{};
-    std::vector<std::uint8_t> planes_[4];  // input, one plane per channel
-    RgbaImage output_;
+    FramePlanes owned_;           // the input, where the frame keeps it
+    const FramePlanes *input_;    // the input, kept or borrowed
+    FramePlanes output_;
     long putRGBCalls_ = 0;
     long putAlphaCalls_ = 0;
 };

@@ -18,23 +18,27 @@ FilterChain::FilterChain(FilterModule &module, const std::vector<SceneFilter> &f
     }
 }
 
-RgbaImage FilterChain::apply(RgbaImage frame) {
-    const int width = frame.width;
-    const int height = frame.height;
-    const long pixels = long(width) * long(height);
+FramePlanes FilterChain::apply(const FramePlanes &frame) {
+    const long pixels = long(frame.width()) * long(frame.height());
+    FramePlanes current;
+    const FramePlanes *input = &frame;
     for (auto &filter : filters_) {
-        MemoryFrame memory(std::move(frame));
+        MemoryFrame memory(*input);
         filter->process(memory);
         if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
-            throw FrameError("the filter wrote no output for this " + std::to_string(width) + "x" +
-                             std::to_string(height) + " frame (not enough memory?)");
-        frame = memory.takeOutput();
+            throw FrameError("the filter wrote no output for this " + std::to_string(frame.width()) + "x" +
+                             std::to_string(frame.height()) + " frame (not enough memory?)");
+        current = memory.takeOutput();
+        input = &current;
     }
-    return frame;
+    return input == &frame ? frame.copy() : std::move(current);
 }
 
+RgbaImage FilterChain::apply(const RgbaImage &frame) { return apply(FramePlanes::of(frame)).interleaved(); }
+
 std::size_t FilterChain::applyInPlace(const PixelView &pixels, AlphaForm form) {
-    const RgbaImage handed = frameFor(pixels, form);
+    if (filters_.empty()) return 0;  // no filter: nothing to hand over or put back
+    const FramePlanes handed = frameFor(pixels, form);
     return applyFiltered(pixels, form, handed, apply(handed));
 }
 

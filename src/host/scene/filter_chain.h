@@ -29,9 +29,9 @@ public:
 
     // The frame after every filter. Throws FrameError when a filter left
     // pixels unwritten (it reports no errors of its own; an instance that
-    // cannot obtain its buffers writes nothing). A frame handed over with
-    // std::move is worked on in place, without a copy.
-    RgbaImage apply(RgbaImage frame);
+    // cannot obtain its buffers writes nothing).
+    FramePlanes apply(const FramePlanes &frame);
+    RgbaImage apply(const RgbaImage &frame);
 
     // Filters stored pixels in place the way a renderer's frame is
     // filtered: handed as 8-bit premultiplied colour, the changes put back

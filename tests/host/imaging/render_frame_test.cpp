@@ -31,26 +31,33 @@ PixelView viewOf(std::vector<T> &samples, SampleType type, int width, int channe
     return view;
 }
 
+// The frame rules on interleaved pictures, for writing cases down.
+RgbaImage handedFor(const PixelView &pixels, AlphaForm form) { return frameFor(pixels, form).interleaved(); }
+
+std::size_t putBack(const PixelView &pixels, AlphaForm form, const RgbaImage &handed, const RgbaImage &filtered) {
+    return applyFiltered(pixels, form, FramePlanes::of(handed), FramePlanes::of(filtered));
+}
+
 }  // namespace
 
 TEST(RenderFrame, StraightBytesArePremultipliedWithRounding) {
     RgbaImage stored = onePixel(255, 128, 1, 128);
-    const RgbaImage handed = frameFor(pixelsOf(stored), AlphaForm::straight);
+    const RgbaImage handed = handedFor(pixelsOf(stored), AlphaForm::straight);
     EXPECT_EQ(handed, onePixel(128, 64, 1, 128));  // (c * a + 127) / 255
-    EXPECT_EQ(frameFor(pixelsOf(stored), AlphaForm::associated), stored);
+    EXPECT_EQ(handedFor(pixelsOf(stored), AlphaForm::associated), stored);
 }
 
 TEST(RenderFrame, StraightBytesComeBackByTheDivision) {
     RgbaImage stored = onePixel(200, 100, 50, 128);
-    const RgbaImage handed = frameFor(pixelsOf(stored), AlphaForm::straight);
+    const RgbaImage handed = handedFor(pixelsOf(stored), AlphaForm::straight);
 
     // Changed: c = min(255, (c' * 255 + a' / 2) / a'); c' > a' clamps.
-    applyFiltered(pixelsOf(stored), AlphaForm::straight, handed, onePixel(90, 100, 10, 64));
+    putBack(pixelsOf(stored), AlphaForm::straight, handed, onePixel(90, 100, 10, 64));
     EXPECT_EQ(stored, onePixel(255, 255, 40, 64));
 
     // Alpha 0 after filtering: the stored colour stays, alpha goes to 0.
     stored = onePixel(200, 100, 50, 128);
-    applyFiltered(pixelsOf(stored), AlphaForm::straight, handed, onePixel(0, 0, 0, 0));
+    putBack(pixelsOf(stored), AlphaForm::straight, handed, onePixel(0, 0, 0, 0));
     EXPECT_EQ(stored, onePixel(200, 100, 50, 0));
 }
 
@@ -59,15 +66,15 @@ TEST(RenderFrame, UnchangedPixelsKeepTheirStoredBytes) {
     // give 170. A pixel the filter left alone must not go that way.
     RgbaImage stored = onePixel(200, 7, 255, 3);
     const RgbaImage before = stored;
-    const RgbaImage handed = frameFor(pixelsOf(stored), AlphaForm::straight);
-    applyFiltered(pixelsOf(stored), AlphaForm::straight, handed, handed);
+    const RgbaImage handed = handedFor(pixelsOf(stored), AlphaForm::straight);
+    putBack(pixelsOf(stored), AlphaForm::straight, handed, handed);
     EXPECT_EQ(stored, before);
 }
 
 TEST(RenderFrame, AssociatedBytesAreWrittenAsFiltered) {
     RgbaImage stored = onePixel(10, 20, 30, 40);
-    const RgbaImage handed = frameFor(pixelsOf(stored), AlphaForm::associated);
-    applyFiltered(pixelsOf(stored), AlphaForm::associated, handed, onePixel(11, 22, 33, 44));
+    const RgbaImage handed = handedFor(pixelsOf(stored), AlphaForm::associated);
+    putBack(pixelsOf(stored), AlphaForm::associated, handed, onePixel(11, 22, 33, 44));
     EXPECT_EQ(stored, onePixel(11, 22, 33, 44));
 }
 
@@ -76,13 +83,13 @@ TEST(RenderFrame, FloatHighlightsSurviveAndChangesAreScaled) {
     // darkens by 51 of 255 in red and lowers in alpha.
     std::vector<float> samples = {4.0f, 0.5f, -0.25f, 1.0f, 2.0f, 0.2f, 0.2f, 1.0f};
     const PixelView view = viewOf(samples, SampleType::float32, 2);
-    const RgbaImage handed = frameFor(view, AlphaForm::associated);
+    const RgbaImage handed = handedFor(view, AlphaForm::associated);
     EXPECT_EQ(std::vector<std::uint8_t>(handed.rgba.begin(), handed.rgba.begin() + 4),
               (std::vector<std::uint8_t>{255, 128, 0, 255}));
     RgbaImage filtered = handed;
     filtered.rgba[4] = std::uint8_t(handed.rgba[4] - 51);
     filtered.rgba[7] = 204;
-    applyFiltered(view, AlphaForm::associated, handed, filtered);
+    putBack(view, AlphaForm::associated, handed, filtered);
     EXPECT_EQ(samples[0], 4.0f);
     EXPECT_EQ(samples[2], -0.25f);
     EXPECT_FLOAT_EQ(samples[4], 2.0f - 0.2f);  // beyond 1, moved by the change
@@ -93,11 +100,11 @@ TEST(RenderFrame, FloatHighlightsSurviveAndChangesAreScaled) {
 TEST(RenderFrame, StraightDeepColourIsDividedByTheNewAlpha) {
     std::vector<std::uint16_t> samples = {65535, 0, 16384, 65535};
     const PixelView view = viewOf(samples, SampleType::uint16, 1);
-    const RgbaImage handed = frameFor(view, AlphaForm::straight);
+    const RgbaImage handed = handedFor(view, AlphaForm::straight);
     EXPECT_EQ(handed, onePixel(255, 0, 64, 255));
     // Alpha to 128/255, colour unchanged in associated terms: straight
     // blue doubles less a little (16384 * 255 / 128), red clamps at full.
-    applyFiltered(view, AlphaForm::straight, handed, onePixel(255, 0, 64, 128));
+    putBack(view, AlphaForm::straight, handed, onePixel(255, 0, 64, 128));
     EXPECT_EQ(samples, (std::vector<std::uint16_t>{65535, 0, 32640, 32896}));
 }
 
@@ -106,11 +113,11 @@ TEST(RenderFrame, GreyIsOneSampleForAllThreeColours) {
     PixelView view = viewOf(samples, SampleType::uint8, 2, 2);
     view.channel[0] = view.channel[1] = view.channel[2] = 0;
     view.channel[3] = 1;
-    const RgbaImage handed = frameFor(view, AlphaForm::straight);
+    const RgbaImage handed = handedFor(view, AlphaForm::straight);
     EXPECT_EQ(handed.rgba, (std::vector<std::uint8_t>{100, 100, 100, 255, 7, 7, 7, 255}));
     RgbaImage filtered = handed;
     filtered.rgba = {50, 60, 70, 255, 7, 7, 7, 255};
-    applyFiltered(view, AlphaForm::straight, handed, filtered);
+    putBack(view, AlphaForm::straight, handed, filtered);
     EXPECT_EQ(samples, (std::vector<std::uint8_t>{50, 255, 7, 255}));  // red's value
 }
 
