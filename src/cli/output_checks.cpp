@@ -19,7 +19,8 @@ fs::path folderKey(const fs::path &folder) {
 
 }  // namespace
 
-void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &folderToMake) {
+void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &folderToMake,
+                          const host::Encoding &encoding) {
     // A sequence has one folder and one extension: each is looked at once.
     std::unordered_set<std::string> folders, extensions;
     for (const FrameTask &task : tasks) {
@@ -33,9 +34,12 @@ void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &f
             if (!fs::is_directory(status))
                 throw UsageError(task.output.string() + ": " + folder.string() + " is not a folder");
         }
-        if (extensions.insert(task.output.extension().string()).second)
-            if (auto format = host::outputFormatFor(task.output); !format)
-                throw UsageError(task.output.string() + ": " + format.error());
+        if (extensions.insert(task.output.extension().string()).second) {
+            auto format = host::outputFormatFor(task.output);
+            if (!format) throw UsageError(task.output.string() + ": " + format.error());
+            if (auto problem = host::encodingProblem(format.value(), encoding))
+                throw UsageError(task.output.string() + ": " + *problem);
+        }
     }
 }
 

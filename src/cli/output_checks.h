@@ -4,14 +4,17 @@
 
 #include <vector>
 
+#include "host/imaging/stored_image.h"
 #include "cli/output_plan.h"
 
 namespace tavi::cli {
 
 // Throws UsageError naming the first output whose folder does not exist
-// (or is no folder) or whose extension names no format OpenImageIO writes.
-// `folderToMake` is a folder the command makes itself when it is missing
-// (-o out/); empty for none.
-void checkOutputsWritable(const std::vector<FrameTask> &tasks, const std::filesystem::path &folderToMake);
+// (or is no folder), whose extension names no format OpenImageIO writes,
+// or whose format cannot be encoded as `encoding` asks. `folderToMake` is
+// a folder the command makes itself when it is missing (-o out/); empty
+// for none.
+void checkOutputsWritable(const std::vector<FrameTask> &tasks, const std::filesystem::path &folderToMake,
+                          const host::Encoding &encoding);
 
 }  // namespace tavi::cli

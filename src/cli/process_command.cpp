@@ -33,17 +33,17 @@ namespace {
 
 // Reads, filters and writes one frame. Returns "" or the error, which names
 // the file.
-std::string processFrame(host::FilterChain &chain, const FrameTask &task, const FrameOptions &frame,
-                         ProgressBar &progress, bool quiet) {
+std::string processFrame(host::FilterChain &chain, const FrameTask &task, const ProcessOptions &options,
+                         ProgressBar &progress) {
     try {
         const auto filter = [&](const host::PixelView &pixels, host::AlphaForm form) {
             return chain.applyInPlace(pixels, form);
         };
         const auto notice = [&](const std::string &line) {
-            if (!quiet) progress.message(stderr, "tavi: " + line);
+            if (!options.quiet) progress.message(stderr, "tavi: " + line);
         };
-        const host::IoResult<std::size_t> done =
-            host::filterFile(task.input, task.output, frame.request(), filter, notice);
+        const host::IoResult<std::size_t> done = host::filterFile(task.input, task.output, options.frame.request(),
+                                                                  filter, notice, options.encoding.encoding());
         return done ? "" : done.error();
     } catch (const std::exception &e) {
         return task.input.string() + ": " + e.what();
@@ -82,6 +82,7 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
         ->required();
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
+    options.encoding.addTo(*cmd);
     cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->transform(decimalInRange(1, 256));
@@ -114,7 +115,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     }
 
     const bool makesFolder = !options.output.empty() && options.output.back() == '/';
-    checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path());
+    checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path(), options.encoding.encoding());
 
     host::FilterModule module(modulePath);
     const host::Scene scene = resolveFilters(module, options.settings);
@@ -164,7 +165,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     const std::size_t failed = runFrames(
         tasks, jobs,
         [&](unsigned worker, std::size_t i) {
-            return processFrame(*chains[worker], tasks[i], options.frame, progress, options.quiet);
+            return processFrame(*chains[worker], tasks[i], options, progress);
         },
         [&](std::size_t, const std::string &error) {
             if (!error.empty()) progress.message(stderr, "tavi: " + error);

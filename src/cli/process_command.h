@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/encoding_options.h"
 #include "cli/frame_options.h"
 #include "cli/settings_options.h"
 
@@ -20,6 +21,7 @@ struct ProcessOptions {
     std::string output;
     SettingsOptions settings;
     FrameOptions frame;
+    EncodingOptions encoding;
     std::filesystem::path saveScene;
     unsigned jobs = 0;  // 0: one per core
     std::optional<std::string> chunk;  // "I/N": slice I of N, as given

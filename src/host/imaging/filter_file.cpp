@@ -7,7 +7,8 @@
 namespace tavi::host {
 
 IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
-                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice) {
+                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
+                                 const Encoding &encoding) {
     using Result = IoResult<std::size_t>;
     IoResult<OutputFormat> format = outputFormatFor(output);
     if (!format) return Result::failure(input.string() + ": cannot write " + output.string() + " (" + format.error() + ")");
@@ -27,7 +28,7 @@ IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::
         return Result::failure(input.string() + ": " + notEnoughMemory(pixels.width, pixels.height, needed));
     }
 
-    IoResult<std::vector<std::string>> written = writeStored(output, image, changed);
+    IoResult<std::vector<std::string>> written = writeStored(output, image, changed, encoding);
     if (!written) return Result::failure(written.error());
     for (const std::string &line : written.value()) notice(line);
     return changed;

@@ -22,10 +22,12 @@ using FilterStoredPixels = std::function<std::size_t(const PixelView &pixels, Al
 // Hears each notice (one line, naming the file) as it comes.
 using NoticeSink = std::function<void(const std::string &notice)>;
 
-// Reads `input`, filters it and writes `output` (which may be `input`).
-// `request` says how to read it; its output is set from `output`'s name.
-// Failures name the file and the problem.
+// Reads `input`, filters it and writes `output` (which may be `input`),
+// encoded as `encoding` asks. `request` says how to read it; its output is
+// set from `output`'s name. Returns how many pixels changed; failures name
+// the file and the problem.
 IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
-                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice);
+                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
+                                 const Encoding &encoding = {});
 
 }  // namespace tavi::host

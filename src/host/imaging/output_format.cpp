@@ -2,6 +2,9 @@
 
 #include "host/imaging/stored_image.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tavi::host {
 
 namespace files {
@@ -73,6 +76,76 @@ bool isLossy(std::string_view format, std::string_view compression, bool floats)
 std::string losslessFor(std::string_view format) { return format == "openexr" || format == "tiff" ? "zip" : "none"; }
 
 }  // namespace files
+
+namespace {
+
+struct FormatEncodings {
+    std::string_view format;
+    std::vector<std::string_view> types;          // empty: any the writer takes
+    std::vector<std::string_view> compressions;   // empty: any name OpenImageIO passes on
+    std::vector<std::string_view> lossy;          // compressions a quality applies to
+};
+
+const FormatEncodings *encodingsOf(std::string_view format) {
+    static const FormatEncodings known[] = {
+        {"png", {"uint8", "uint16"}, {"zip", "deflate", "none"}, {}},
+        {"jpeg", {"uint8"}, {"jpeg"}, {"jpeg"}},
+        {"targa", {"uint8"}, {"none", "rle"}, {}},
+        {"bmp", {"uint8"}, {"none", "rle4", "rle8"}, {}},
+        {"tiff", {"uint8", "uint16", "float"}, {"none", "lzw", "zip", "deflate", "packbits", "jpeg"}, {"jpeg"}},
+        {"openexr",
+         {"half", "float"},
+         {"none", "rle", "zips", "zip", "piz", "pxr24", "b44", "b44a", "dwaa", "dwab"},
+         {"dwaa", "dwab"}},
+        {"webp", {"uint8"}, {}, {"webp"}},
+    };
+    for (const FormatEncodings &entry : known)
+        if (entry.format == format) return &entry;
+    return nullptr;
+}
+
+std::string listed(const std::vector<std::string_view> &names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += std::string(i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + std::string(names[i]);
+    return text;
+}
+
+bool contains(const std::vector<std::string_view> &names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+std::optional<std::string> encodingProblem(const OutputFormat &format, const Encoding &encoding) {
+    static const std::vector<std::string_view> kTypes = {"uint8", "uint16", "half", "float"};
+    const FormatEncodings *known = encodingsOf(format.name);
+    const std::string title = files::formatTitle(format.name);
+    if (!encoding.sampleType.empty()) {
+        if (!contains(kTypes, encoding.sampleType))
+            return "-d " + encoding.sampleType + " is no sample type (" + listed(kTypes) + ")";
+        if (known && !known->types.empty() && !contains(known->types, encoding.sampleType))
+            return title + " files hold " + listed(known->types) + " samples, not " + encoding.sampleType;
+    }
+    const std::string name = encoding.compression.substr(0, encoding.compression.find(':'));
+    if (!encoding.compression.empty()) {
+        if (known && !known->compressions.empty() && !contains(known->compressions, name))
+            return title + " files have no compression " + name + " (" + listed(known->compressions) + ")";
+        if (const std::size_t colon = encoding.compression.find(':'); colon != std::string::npos) {
+            const std::string level = encoding.compression.substr(colon + 1);
+            if (level.empty() || level.size() > 3 || level.find_first_not_of("0123456789") != std::string::npos)
+                return "the compression level in " + encoding.compression + " is no whole number";
+        }
+    }
+    if (encoding.quality != 0) {
+        if (encoding.quality < 1 || encoding.quality > 100) return "--quality takes 1 to 100";
+        const std::string lossy = name.empty() ? format.name : name;
+        if (!known || !contains(known->lossy, lossy))
+            return "--quality applies to lossy compression, and " + title + " files are written losslessly" +
+                   (known && !known->lossy.empty() ? " unless --compression names " + listed(known->lossy) : "");
+    }
+    return std::nullopt;
+}
 
 IoResult<OutputFormat> outputFormatFor(const std::filesystem::path &path) {
     auto writer = files::writerFor(path);

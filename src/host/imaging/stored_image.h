@@ -40,6 +40,20 @@ struct OutputFormat {
 // ("no image format has the extension .xyz").
 IoResult<OutputFormat> outputFormatFor(const std::filesystem::path &path);
 
+// How an output is encoded, where the user says so; left empty (0), as
+// the input was stored.
+struct Encoding {
+    std::string compression;  // as OpenImageIO names it: "zip", "dwaa:45", "deflate:9", "none"
+    int quality = 0;          // 1 to 100, for lossy formats
+    std::string sampleType;   // "uint8", "uint16", "half" or "float", for every channel
+
+    bool asStored() const { return compression.empty() && quality == 0 && sampleType.empty(); }
+};
+
+// Why a file of `format` cannot be encoded so ("PNG files hold uint8 or
+// uint16 samples, not half"), or nothing.
+std::optional<std::string> encodingProblem(const OutputFormat &format, const Encoding &encoding);
+
 struct ReadRequest {
     std::string layer;  // the layer or part whose RGBA is filtered; empty: the main one
     AlphaChoice alpha = AlphaChoice::automatic;
@@ -81,7 +95,7 @@ public:
 private:
     friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const ReadRequest &);
     friend IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &, const StoredImage &,
-                                                         std::size_t);
+                                                         std::size_t, const Encoding &);
     std::unique_ptr<detail::StoredParts> parts_;
 };
 
@@ -99,12 +113,14 @@ IoResult<LoadedStored> readStored(const std::filesystem::path &path, const ReadR
 // Writes `image` in the format the file name's extension names, atomically,
 // and checks that the file reads back. `changedPixels` is how many pixels
 // the filter changed: none, and a file of the input's format is the input
-// itself. Otherwise conversions are OpenImageIO's own, every sample handed
-// over at its real type; what the format cannot hold (parts, channels,
-// levels, depth, range, metadata) is left out or narrowed with a notice,
-// and a lossy compression gives way to a lossless one. Failures name the
+// itself (unless `encoding` asks for another). Otherwise conversions are
+// OpenImageIO's own, every sample handed over at its real type; what the
+// format cannot hold (parts, channels, levels, depth, range, metadata) is
+// left out or narrowed with a notice, and a lossy compression gives way to
+// a lossless one unless `encoding` names it. A JPEG file is written at the
+// quality its input was (or 95), unless `encoding` says. Failures name the
 // input and the output.
 IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &path, const StoredImage &image,
-                                               std::size_t changedPixels);
+                                               std::size_t changedPixels, const Encoding &encoding = {});
 
 }  // namespace tavi::host

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "host/imaging/input_checks.h"
-#include "host/imaging/jpeg_end.h"
+#include "host/imaging/jpeg_markers.h"
 #include "host/imaging/stored_parts.h"
 #include "host/imaging/targa_extension.h"
 #include "host/imaging/tiff_labels.h"

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <new>
 
+#include "host/imaging/jpeg_markers.h"
 #include "host/imaging/output_format.h"
 #include "host/imaging/png_chunks.h"
 #include "host/imaging/stored_parts.h"
@@ -118,9 +119,9 @@ struct LevelToWrite {
 
 class WritePlan {
 public:
-    WritePlan(const StoredParts &stored, const OIIO::ImageOutput &output, const fs::path &path)
+    WritePlan(const StoredParts &stored, const OIIO::ImageOutput &output, const fs::path &path, Encoding encoding)
         : stored_(stored), output_(output), format_(output.format_name()), name_(path.string()),
-          sameFormat_(format_ == stored.format) {}
+          sameFormat_(format_ == stored.format), encoding_(std::move(encoding)) {}
 
     // Every part and level to write; notices for what is left out.
     void make() {
@@ -216,6 +217,7 @@ private:
         }
         if (!sameFormat_) chooseTypes(spec);
         keepLossless(spec);
+        encodeAsAsked(spec);
         labelAlpha(spec, treated);
         if (format_ == "tiff") {
             spec = plainSamplesSpec(std::move(spec));
@@ -240,6 +242,39 @@ private:
             spec.channelformats = types;
             spec.format = widest(types);
         }
+    }
+
+    // What the user asked for: a sample type for every channel, a
+    // compression, a quality; a JPEG file otherwise at its input's quality.
+    void encodeAsAsked(OIIO::ImageSpec &spec) {
+        if (!encoding_.sampleType.empty()) {
+            spec.set_format(OIIO::TypeDesc(encoding_.sampleType));
+            spec.channelformats.clear();
+        }
+        std::string compression = encoding_.compression;
+        int quality = encoding_.quality;
+        if (format_ == "jpeg" && quality == 0 && compression.empty()) quality = jpegQualityToKeep();
+        if (quality != 0) {
+            std::string name = compression.substr(0, compression.find(':'));
+            if (name.empty())
+                name = format_ == "jpeg" || format_ == "webp" ? format_ : std::string(spec.get_string_attribute("compression"));
+            compression = name + ":" + std::to_string(quality);
+        }
+        if (!compression.empty()) {
+            spec.attribute("compression", compression);
+            spec.erase_attribute("tiff:Compression");
+        }
+    }
+
+    // A JPEG input's own quality, or the stated default.
+    int jpegQualityToKeep() {
+        constexpr int kDefault = 95;
+        if (stored_.format != "jpeg") return kDefault;
+        if (const std::optional<int> quality = jpegQuality(stored_.source)) return *quality;
+        note("the quality of " + stored_.source.string() +
+             " cannot be told from its quantisation tables; written at quality " + std::to_string(kDefault) +
+             " (--quality sets it)");
+        return kDefault;
     }
 
     // Lossy compression would change the pixels the filter left alone.
@@ -311,6 +346,7 @@ private:
     const std::string format_;
     const std::string name_;
     const bool sameFormat_;
+    const Encoding encoding_;
     bool withAlpha_ = false;
 };
 
@@ -338,7 +374,8 @@ std::vector<std::string> lostMetadata(const OIIO::ImageSpec &source, const fs::p
 
 }  // namespace
 
-IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, std::size_t changedPixels) {
+IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, std::size_t changedPixels,
+                              const Encoding &encoding) {
     const StoredParts &stored = *image.parts_;
     const std::string name = path.string();
     const auto refuse = [&](const std::string &problem) {
@@ -354,7 +391,8 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
     const std::string format = output.format_name();
 
     // Nothing changed: the input is what it was, in every byte.
-    if (changedPixels == 0 && !stored.source.empty() && format == stored.format && !stored.premultipliedOnReading) {
+    if (changedPixels == 0 && encoding.asStored() && !stored.source.empty() && format == stored.format &&
+        !stored.premultipliedOnReading) {
         AtomicFile file(path);
         const std::vector<unsigned char> bytes = fileBytes(stored.source);
         if (bytes.empty()) return refuse("cannot read it again to copy it");
@@ -366,7 +404,7 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
     if (format == "jpeg" && (treatedSpec.width > 65500 || treatedSpec.height > 65500))
         return refuse("JPEG files are at most 65500 pixels wide and high");
 
-    WritePlan plan(stored, output, path);
+    WritePlan plan(stored, output, path, encoding);
     try {
         plan.make();
     } catch (const std::bad_alloc &) {
