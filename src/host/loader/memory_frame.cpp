@@ -14,14 +14,18 @@ __attribute__((tls_model("initial-exec")))
 thread_local MemoryFrame *currentFrame = nullptr;
 }  // namespace
 
-MemoryFrame::MemoryFrame(const RgbaImage &input) : owned_(FramePlanes::of(input)), input_(&owned_) { describe(); }
+MemoryFrame::MemoryFrame(const RgbaImage &input) : owned_(FramePlanes::of(input)), input_(&owned_) {
+    describe(OutputStart::copyOfInput);
+}
 
-MemoryFrame::MemoryFrame(const FramePlanes &input) : input_(&input) { describe(); }
+MemoryFrame::MemoryFrame(const FramePlanes &input, OutputStart start) : input_(&input) { describe(start); }
 
-MemoryFrame::MemoryFrame(FramePlanes &&input) : owned_(std::move(input)), input_(&owned_) { describe(); }
+MemoryFrame::MemoryFrame(FramePlanes &&input) : owned_(std::move(input)), input_(&owned_) {
+    describe(OutputStart::copyOfInput);
+}
 
-void MemoryFrame::describe() {
-    output_ = input_->copy();
+void MemoryFrame::describe(OutputStart start) {
+    output_ = start == OutputStart::copyOfInput ? input_->copy() : FramePlanes(input_->width(), input_->height());
     access_.width = input_->width();
     access_.height = input_->height();
     access_.getRow = &MemoryFrame::getRow;

@@ -13,11 +13,16 @@ namespace tavi::host {
 
 class MemoryFrame {
 public:
-    // The output starts as a copy of the input, so pixels a filter leaves
-    // alone keep their values. A frame made from planes it is given borrows
-    // them (they must outlive it) or, moved in, keeps them.
+    // How the output starts: as a copy of the input, so pixels a filter
+    // leaves alone keep their values; or unset, for a host that checks the
+    // filter wrote every pixel (putRGBCalls and putAlphaCalls) and spares
+    // the copy.
+    enum class OutputStart { copyOfInput, unset };
+
+    // A frame made from planes it is given borrows them (they must outlive
+    // it) or, moved in, keeps them.
     explicit MemoryFrame(const RgbaImage &input);
-    explicit MemoryFrame(const FramePlanes &input);
+    explicit MemoryFrame(const FramePlanes &input, OutputStart start = OutputStart::copyOfInput);
     explicit MemoryFrame(FramePlanes &&input);
     ~MemoryFrame();
     MemoryFrame(const MemoryFrame &) = delete;
@@ -38,7 +43,7 @@ public:
     long putAlphaCalls() const { return putAlphaCalls_; }
 
 private:
-    void describe();
+    void describe(OutputStart start);
     static const unsigned char *getRow(int channel, int row);
     static void putRGB(int x, int y, const unsigned char *rgb);
     static void putAlpha(int x, int y, int alpha);

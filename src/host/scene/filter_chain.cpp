@@ -23,7 +23,9 @@ FramePlanes FilterChain::apply(const FramePlanes &frame) {
     FramePlanes current;
     const FramePlanes *input = &frame;
     for (auto &filter : filters_) {
-        MemoryFrame memory(*input);
+        // Every pixel's writes are counted below: the output need not start
+        // as a copy.
+        MemoryFrame memory(*input, MemoryFrame::OutputStart::unset);
         filter->process(memory);
         if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
             throw FrameError("the filter wrote no output for this " + std::to_string(frame.width()) + "x" +

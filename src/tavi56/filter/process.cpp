@@ -71,17 +71,20 @@ void writeBack(FilterInstance *inst, const FrameAccess *frame) {
 }
 
 // The same calls to the host, with the working pixels taken from the frame
-// planes themselves: what readB and readB_a would hand over.
+// planes themselves (what readB and readB_a would hand over) and made as
+// writeF and writeF_a make them: every coordinate here is inside the frame,
+// where their clamping changes nothing.
 void writeBackFromPlanes(FilterInstance *inst, const FrameAccess *frame) {
     const std::size_t width = static_cast<std::size_t>(frame->width);
+    const auto putRGB = frame->putRGB;
+    const auto putAlpha = frame->putAlpha;
     for (int y = 0; y < frame->height; ++y) {
         const std::size_t row = static_cast<std::size_t>(y) * width;
         for (int x = 0; x < frame->width; ++x) {
             const std::size_t i = row + static_cast<std::size_t>(x);
-            const PixelQuad colour{inst->bufR[i], inst->bufG[i], inst->bufB[i], 0};
-            writeF(frame, inst, x, y, &colour);
-            const PixelQuad alpha{0, 0, 0, inst->bufA[i]};
-            writeF_a(frame, inst, x, y, &alpha);
+            const unsigned char rgb[3] = {inst->bufR[i], inst->bufG[i], inst->bufB[i]};
+            putRGB(x, y, rgb);
+            putAlpha(x, y, inst->bufA[i]);
         }
     }
 }
