@@ -8,10 +8,11 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <set>
 #include <thread>
-#include <unordered_set>
 
 #include "host/base/live_temporaries.h"
+#include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
 #include "host/imaging/input_checks.h"
@@ -29,6 +30,12 @@ namespace fs = std::filesystem;
 namespace tavi::cli {
 
 namespace {
+
+// A message line, with control characters in the file names it holds shown
+// escaped (messages from the image library name files as given).
+void say(ProgressBar &progress, const std::string &message) {
+    progress.message(stderr, "tavi: " + host::shownText(message, host::kShownWhole));
+}
 
 // Reads, filters and writes one frame. Returns "" or the error, which names
 // the file.
@@ -58,17 +65,31 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
 }
 
 // Temporary files that runs killed outright left in the folders this run
-// writes to; a notice says how many went.
+// writes to; a notice says how many went, and one more how many it left
+// because another machine, boot or container made them.
 void removeLeftovers(const std::vector<FrameTask> &tasks, const fs::path &scene, ProgressBar &progress, bool quiet) {
-    std::unordered_set<std::string> folders;
+    std::set<std::string> folders;
     for (const FrameTask &t : tasks) folders.insert(t.output.parent_path().string());
     if (!scene.empty()) folders.insert(scene.parent_path().string());
+    std::size_t foreign = 0;
+    std::vector<std::string> foreignFolders;
     for (const std::string &folder : folders) {
-        const std::size_t removed = host::removeLeftoverTemporaries(folder);
-        if (removed && !quiet)
-            progress.message(stderr, "tavi: removed " + std::to_string(removed) + " temporary file" +
-                                         (removed == 1 ? "" : "s") + " that an interrupted run left in " +
-                                         (folder.empty() ? std::string(".") : folder));
+        const std::string shown = folder.empty() ? std::string(".") : host::shownPath(folder);
+        const host::LeftoverSweep sweep = host::sweepLeftoverTemporaries(folder);
+        if (sweep.removed && !quiet)
+            say(progress, "removed " + std::to_string(sweep.removed) + " temporary file" +
+                              (sweep.removed == 1 ? "" : "s") + " that an interrupted run left in " + shown);
+        if (sweep.foreign) {
+            foreign += sweep.foreign;
+            foreignFolders.push_back(shown);
+        }
+    }
+    if (foreign && !quiet) {
+        std::string where = foreignFolders.front();
+        if (foreignFolders.size() > 1) where += " and " + std::to_string(foreignFolders.size() - 1) + " more folders";
+        say(progress, "left " + std::to_string(foreign) + " temporary file" + (foreign == 1 ? "" : "s") + " in " +
+                          where + " that a run on another machine, in another container or before a restart " +
+                          "made: it may still be writing, and only a run there can tell");
     }
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "host/base/temporary_names.h"
 #include "host/imaging/image_io.h"
 #include "host/imaging/png_maker.h"
 #include "support/command_run.h"
@@ -195,20 +196,56 @@ TEST_F(TaviFiles, ASignalRemovesTheTemporariesAndSaysHowManyFramesWereDone) {
     }
 }
 
-TEST_F(TaviFiles, ALaterRunRemovesTheTemporariesOfKilledRuns) {
+TEST_F(TaviFiles, ALaterRunRemovesOnlyTheTemporariesItKnowsAreAbandoned) {
     picture("a.0001.png");
     fs::create_directories(dir / "out");
-    const std::string dead = ".a.0001.tavi-" + std::to_string(endedProcess()) + "-3.png";
-    const std::string alive = ".b.tavi-" + std::to_string(::getpid()) + "-0.png";
-    std::ofstream(dir / "out" / dead) << "half a frame";
-    std::ofstream(dir / "out" / alive) << "being written";
+    // The tavi run shares this test's host, boot and process namespace.
+    const std::string here = ".tavi-" + thisMachine() + "-";
+    std::string otherMachine = thisMachine();
+    otherMachine.back() = otherMachine.back() == '0' ? '1' : '0';
+    const std::string dead = std::to_string(endedProcess());
+    const std::string killedHere = ".a.0001" + here + dead + "-3.png";
+    const std::string aliveHere = ".b" + here + std::to_string(::getpid()) + "-0.png";
+    // A process id given out on another node or in a container: here it is
+    // no one's, there its writer may be busy.
+    const std::string elsewhere = ".c.tavi-" + otherMachine + "-" + dead + "-0.png";
+    const std::string older = ".d.tavi-" + dead + "-0.png";
+    for (const std::string &name : {killedHere, aliveHere, elsewhere, older}) std::ofstream(dir / "out" / name) << name;
+
     CommandRun run = tavi("process a.0001.png -o out/");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("removed 1 temporary file that an interrupted run left in out"), std::string::npos)
         << run.err;
-    EXPECT_FALSE(fs::exists(dir / "out" / dead));
-    EXPECT_TRUE(fs::exists(dir / "out" / alive)) << "its process is still running";
+    const std::string left = "left 2 temporary files in out that a run on another machine, in another container or "
+                             "before a restart made";
+    EXPECT_NE(run.err.find(left), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(left), run.err.rfind(left)) << "said once: " << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / killedHere));
+    EXPECT_TRUE(fs::exists(dir / "out" / aliveHere)) << "its process is still running";
+    EXPECT_TRUE(fs::exists(dir / "out" / elsewhere));
+    EXPECT_TRUE(fs::exists(dir / "out" / older)) << "an older version's name does not say where it was made";
     EXPECT_TRUE(fs::exists(dir / "out" / "a.0001.png"));
+}
+
+TEST_F(TaviFiles, ARunInAnotherProcessNamespaceLeavesThisOnesTemporaries) {
+    // A container of its own: a new process-id namespace, where a process
+    // id of this one's means nothing.
+    if (runIn(dir, "unshare", "--pid --fork --mount-proc true").status != 0)
+        GTEST_SKIP() << "unshare cannot make a process-id namespace here (it needs root)";
+    picture("a.0001.png");
+    fs::create_directories(dir / "out");
+    const std::string killedHere = ".x.tavi-" + thisMachine() + "-" + std::to_string(endedProcess()) + "-0.png";
+    std::ofstream(dir / "out" / killedHere) << "half a frame";
+    CommandRun run = runIn(dir, "unshare", "--pid --fork --mount-proc '" + std::string(TAVI_EXE) +
+                                               "' process a.0001.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("left 1 temporary file in out"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "out" / killedHere));
+    // A run back in this namespace knows it for abandoned.
+    run = tavi("process a.0001.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("removed 1 temporary file"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / killedHere));
 }
 
 TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
