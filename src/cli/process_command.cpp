@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include "host/base/atomic_file.h"
 #include "host/base/live_temporaries.h"
 #include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
@@ -65,12 +66,17 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
 }
 
 // Temporary files that runs killed outright left in the folders this run
-// writes to; a notice says how many went, and one more how many it left
-// because another machine, boot or container made them.
+// writes to (those of the files its outputs' links lead to included); a
+// notice says how many went, and one more how many it left because another
+// machine, boot or container made them.
 void removeLeftovers(const std::vector<FrameTask> &tasks, const fs::path &scene, ProgressBar &progress, bool quiet) {
     std::set<std::string> folders;
-    for (const FrameTask &t : tasks) folders.insert(t.output.parent_path().string());
-    if (!scene.empty()) folders.insert(scene.parent_path().string());
+    const auto addFolderOf = [&](const fs::path &output) {
+        folders.insert(output.parent_path().string());
+        if (std::optional<fs::path> file = host::writtenFile(output)) folders.insert(file->parent_path().string());
+    };
+    for (const FrameTask &t : tasks) addFolderOf(t.output);
+    if (!scene.empty()) addFolderOf(scene);
     std::size_t foreign = 0;
     std::vector<std::string> foreignFolders;
     for (const std::string &folder : folders) {

@@ -293,3 +293,39 @@ TEST_F(TaviFiles, ABrokenPngGetsOurMessageOnly) {
     for (std::string line; std::getline(lines, line);) told += line.find("rror") != std::string::npos;
     EXPECT_EQ(told, 1u) << run.err;
 }
+
+TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
+    picture("a.0001.png");
+    picture("a.0002.png", 30, 20);
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real" / "old.png") << "an earlier result";
+    ::chmod((dir / "real" / "old.png").c_str(), 0640);
+    fs::create_symlink("real/old.png", dir / "out.png");
+    CommandRun run = tavi("process a.0001.png -o out.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "out.png")) << "the link stays";
+    EXPECT_TRUE(readImage(dir / "real" / "old.png").ok()) << "the file it names is replaced";
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "real" / "old.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(temporaries(dir / "real").empty());
+    EXPECT_TRUE(temporaries(dir).empty());
+
+    // In an output folder, and a link that names a file not made yet.
+    fs::create_directories(dir / "out");
+    fs::create_symlink("../real/new.png", dir / "out" / "a.0002.png");
+    run = tavi("process a.0001.png a.0002.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "out" / "a.0002.png"));
+    auto written = readImage(dir / "real" / "new.png");
+    ASSERT_TRUE(written.ok()) << written.error();
+    EXPECT_EQ(written->image.width, 30);
+
+    // A link to an input is still an output over an input.
+    fs::create_symlink("a.0001.png", dir / "back.png");
+    const std::string before = slurp(dir / "a.0001.png");
+    run = tavi("process a.0001.png -o back.png");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("would overwrite an input"), std::string::npos) << run.err;
+    EXPECT_EQ(slurp(dir / "a.0001.png"), before);
+}

@@ -107,13 +107,52 @@ TEST(AtomicFile, WhatIsNotARegularFileIsNeverReplaced) {
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
 
-    // A symbolic link is replaced, not followed.
-    std::ofstream(scratch / "target.txt") << "kept";
-    fs::create_symlink("target.txt", scratch / "link.txt");
-    writeFileAtomically(scratch / "link.txt", "written");
-    EXPECT_FALSE(fs::is_symlink(scratch / "link.txt"));
-    EXPECT_EQ(contents(scratch / "target.txt"), "kept");
-    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"link.txt", "pipe.png", "target.txt"}));
+    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"pipe.png"}));
+}
+
+TEST(AtomicFile, ASymbolicLinkIsWrittenThroughAndStays) {
+    const tavi::test::ScratchFolder scratch;
+    fs::create_directories(scratch / "real");
+    std::ofstream(scratch / "real" / "old.txt") << "old";
+    ::chmod((scratch / "real" / "old.txt").c_str(), 0640);
+    fs::create_symlink("real/old.txt", scratch / "link.txt");
+    fs::create_symlink("link.txt", scratch / "chain.txt");
+    fs::create_symlink(scratch / "real" / "new.txt", scratch / "dangling.txt");
+
+    AtomicFile file(scratch / "chain.txt");
+    EXPECT_EQ(file.replaced(), scratch / "real" / "old.txt");
+    EXPECT_EQ(file.temporary().parent_path(), scratch / "real") << "beside the file it replaces, for the rename";
+    const std::string text = "written";
+    ASSERT_FALSE(file.write({reinterpret_cast<const unsigned char *>(text.data()), text.size()}));
+    ASSERT_FALSE(file.commit());
+    EXPECT_EQ(contents(scratch / "real" / "old.txt"), "written");
+    EXPECT_EQ(modeOf(scratch / "real" / "old.txt"), 0640u);
+    EXPECT_TRUE(fs::is_symlink(scratch / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(scratch / "chain.txt"));
+
+    // A dangling link: the file it names is made.
+    writeFileAtomically(scratch / "dangling.txt", "made");
+    EXPECT_TRUE(fs::is_symlink(scratch / "dangling.txt"));
+    EXPECT_EQ(contents(scratch / "real" / "new.txt"), "made");
+
+    // A loop of links leads nowhere: nothing is written, the links stay.
+    fs::create_symlink("b.txt", scratch / "a.txt");
+    fs::create_symlink("a.txt", scratch / "b.txt");
+    try {
+        writeFileAtomically(scratch / "a.txt", "lost");
+        ADD_FAILURE() << "a loop of links was written";
+    } catch (const std::runtime_error &e) {
+        EXPECT_NE(std::string(e.what()).find("a.txt: cannot write (Too many levels of symbolic links)"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(fs::is_symlink(scratch / "a.txt"));
+    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"a.txt", "b.txt", "chain.txt", "dangling.txt", "link.txt",
+                                                          "real"}));
+    std::vector<std::string> real;
+    for (const auto &entry : fs::directory_iterator(scratch / "real")) real.push_back(entry.path().filename());
+    std::sort(real.begin(), real.end());
+    EXPECT_EQ(real, (std::vector<std::string>{"new.txt", "old.txt"})) << "no temporary left behind";
 }
 
 TEST(TemporaryNames, OnlyOurOwnNamesAreRecognised) {
