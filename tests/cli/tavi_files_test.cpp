@@ -329,3 +329,27 @@ TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
     EXPECT_NE(run.err.find("would overwrite an input"), std::string::npos) << run.err;
     EXPECT_EQ(slurp(dir / "a.0001.png"), before);
 }
+
+TEST_F(TaviFiles, ASignalIgnoredWhenTheRunStartsStaysIgnored) {
+    fs::create_directories(dir / "in");
+    std::string inputs;
+    for (int i = 1; i <= 40; ++i) {
+        const std::string name = "in/f." + std::to_string(1000 + i) + ".tif";
+        picture(name, 800, 600);
+        inputs += " " + name;
+    }
+    // A script's background job: the shell has set SIGINT to be ignored.
+    BackgroundRun run(dir, "/bin/sh",
+                      "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs + " -o out/ --jobs 2\"");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!run.ended() && std::chrono::steady_clock::now() < deadline &&
+           !(fs::exists(dir / "out") && !temporaries(dir / "out").empty()))
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_FALSE(run.ended()) << "the run ended before it could be signalled";
+    ::kill(run.pid(), SIGINT);
+    const CommandRun result = run.finish();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err.find("interrupted"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("40 frames in"), std::string::npos) << result.out;
+    EXPECT_TRUE(temporaries(dir / "out").empty());
+}
