@@ -112,7 +112,8 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
         ->required();
     cmd->add_option("-o,--output", options.output,
                     "Output file; for several inputs an output folder or a frame pattern such as "
-                    "shot.####.png or shot.%04d.png (the number comes from the input's name)")
+                    "shot.####.png or shot.%04d.png, filled with the frame number in each input's name (its last "
+                    "run of digits, any length; the width is the least) and %% for a literal %")
         ->required();
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
@@ -120,8 +121,8 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->transform(decimalInRange(1, 256));
     cmd->add_option("--chunk", options.chunk,
-                    "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order, "
-                    "for task I of an N-task farm array job, e.g. "
+                    "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order (then by "
+                    "name), which every task finds from the names alone, for task I of an N-task farm array job, e.g. "
                     "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT; the N slices together hold every "
                     "input once, with sizes within one of each other, and a slice may be empty")
         ->type_name("I/N");
@@ -135,8 +136,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     std::vector<OptionOutput> others;
     if (!options.saveScene.empty()) others.push_back({"--save-scene", options.saveScene});
     // Planned over all the inputs, not just this task's: every task of an
-    // array job then refuses the same collisions, before any of them writes,
-    // and numbers an input without digits by its place in the whole list.
+    // array job then refuses the same collisions, before any of them writes.
     std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output, others);
     std::string chunkSummary;
     if (chunk) {
