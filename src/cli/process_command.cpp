@@ -42,7 +42,7 @@ void say(ProgressBar &progress, const std::string &message) {
 // the file.
 std::string processFrame(host::FilterChain &chain, const FrameTask &task, const FrameOptions &frame,
                          ProgressBar &progress, bool quiet) {
-    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.layer);
+    host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.layer, chain.size());
     if (!loaded) return loaded.error();
     if (!quiet)
         for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
@@ -52,7 +52,8 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
         chain.applyInPlace(image.pixels(), frame.formFor(image));
     } catch (const std::bad_alloc &) {
         const host::PixelView pixels = image.pixels();
-        const std::uint64_t needed = host::frameBytesNeeded(pixels.width, pixels.height, image.storedBytes());
+        const std::uint64_t needed =
+            host::frameBytesNeeded(pixels.width, pixels.height, image.storedBytes(), chain.size());
         return task.input.string() + ": " + host::notEnoughMemory(pixels.width, pixels.height, needed);
     } catch (const std::exception &e) {
         return task.input.string() + ": " + e.what();
@@ -117,7 +118,10 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
         ->required();
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
-    cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
+    cmd->add_option("--save-scene", options.saveScene,
+                    "Write the settings used to this scene file; with --scene, the scene file's text with only the "
+                    "lines of the filters that changed replaced, comments and other lines kept (give the --scene "
+                    "file itself to save in place)");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->transform(decimalInRange(1, 256));
     cmd->add_option("--chunk", options.chunk,
@@ -148,7 +152,12 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     }
 
     host::FilterModule module(modulePath);
-    const host::Scene scene = resolveFilters(module, options.settings);
+    const SceneInUse inUse = resolveFilters(module, options.settings);
+    const host::Scene &scene = inUse.scene;
+    // Made before any frame is written, so that a scene that cannot be
+    // stored stops the run while nothing is changed.
+    std::string sceneText;
+    if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
 
     // A folder named with a trailing slash is made when missing.
     if (!options.output.empty() && options.output.back() == '/') {
@@ -163,6 +172,9 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
 
     ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet);
     removeLeftovers(tasks, options.saveScene, progress, options.quiet);
+    if (!options.quiet && options.settings.changesSettings() && inUse.changedByOptions == 0)
+        say(progress, "the settings given apply to no filter: every \"" + module.serverName() + "\" filter of " +
+                          host::shownPath(options.settings.scene) + " is off");
 
     // From here on SIGINT and SIGTERM remove the files being written and
     // say how many frames were put in place: those placed after the scene.
@@ -174,7 +186,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
                                      std::to_string(done) + " of " + std::to_string(tasks.size()) + " frame" +
                                      (tasks.size() == 1 ? "" : "s") + " done");
     });
-    if (!options.saveScene.empty()) host::writeScene(options.saveScene, scene);
+    if (!options.saveScene.empty()) host::writeSceneText(options.saveScene, sceneText);
     placedBeforeFrames = static_cast<long long>(host::live_temporaries::placed());
 
     // More tasks than frames leaves some tasks nothing; that is no failure.

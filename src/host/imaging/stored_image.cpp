@@ -205,7 +205,7 @@ std::vector<std::string> StoredImage::passedChannels() const {
     return passed;
 }
 
-IoResult<LoadedStored> readStored(const fs::path &path, const std::string &layer) {
+IoResult<LoadedStored> readStored(const fs::path &path, const std::string &layer, std::size_t filters) {
     const std::string name = path.string();
     using Result = IoResult<LoadedStored>;
     auto opened = openStored(path);
@@ -229,7 +229,7 @@ IoResult<LoadedStored> readStored(const fs::path &path, const std::string &layer
         stored.parts[p].heldAs = holdingFor(stored.parts[p].spec, int(p) == stored.treated ? stored.channel : none);
     }
     const OIIO::ImageSpec &treatedSpec = stored.parts[std::size_t(stored.treated)].spec;
-    if (auto shortfall = memoryShortfall(treatedSpec.width, treatedSpec.height, stored.bytes()))
+    if (auto shortfall = memoryShortfall(treatedSpec.width, treatedSpec.height, stored.bytes(), filters))
         return Result::failure(name + ": " + *shortfall);
 
     for (std::size_t p = 0; p < stored.parts.size(); ++p) {

@@ -43,7 +43,7 @@ public:
     std::vector<std::string> passedChannels() const;
 
 private:
-    friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const std::string &);
+    friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const std::string &, std::size_t);
     friend IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &, const StoredImage &);
     std::unique_ptr<detail::StoredParts> parts_;
 };
@@ -56,8 +56,11 @@ struct LoadedStored {
 // Reads every subimage of a file. `layer` names the layer or part whose
 // RGBA the filter treats; empty: the unnamed layer of the first part, or
 // its first layer. Samples of 8 and 16 bits, half and float are kept as
-// stored; other types are held as float. Failures name the file.
-IoResult<LoadedStored> readStored(const std::filesystem::path &path, const std::string &layer);
+// stored; other types are held as float. Failures name the file. The
+// memory a frame needs is checked before its pixels are read, for
+// `filters` filters in the chain it goes through (host/imaging/input_checks.h).
+IoResult<LoadedStored> readStored(const std::filesystem::path &path, const std::string &layer,
+                                  std::size_t filters = 1);
 
 // Writes `image` in the format the file name's extension names, as
 // carefully as writeImage. A format that holds fewer subimages or channels
