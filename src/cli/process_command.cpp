@@ -45,7 +45,7 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
     host::IoResult<host::LoadedStored> loaded = host::readStored(task.input, frame.layer, chain.size());
     if (!loaded) return loaded.error();
     if (!quiet)
-        for (const std::string &notice : loaded->notices) progress.message(stderr, "tavi: " + notice);
+        for (const std::string &notice : loaded->notices) say(progress, notice);
 
     const host::StoredImage &image = loaded->image;
     try {
@@ -54,15 +54,15 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
         const host::PixelView pixels = image.pixels();
         const std::uint64_t needed =
             host::frameBytesNeeded(pixels.width, pixels.height, image.storedBytes(), chain.size());
-        return task.input.string() + ": " + host::notEnoughMemory(pixels.width, pixels.height, needed);
+        return host::shownPath(task.input) + ": " + host::notEnoughMemory(pixels.width, pixels.height, needed);
     } catch (const std::exception &e) {
-        return task.input.string() + ": " + e.what();
+        return host::shownPath(task.input) + ": " + e.what();
     }
 
     host::IoResult<std::vector<std::string>> written = host::writeStored(task.output, image);
     if (!written) return written.error();
     if (!quiet)
-        for (const std::string &notice : written.value()) progress.message(stderr, "tavi: " + notice);
+        for (const std::string &notice : written.value()) say(progress, notice);
     return "";
 }
 
@@ -164,7 +164,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
         std::error_code ec;
         fs::create_directories(options.output, ec);
         if (ec) {
-            std::fprintf(stderr, "tavi: %s: cannot create the folder (%s)\n", options.output.c_str(),
+            std::fprintf(stderr, "tavi: %s: cannot create the folder (%s)\n", host::shownPath(options.output).c_str(),
                          ec.message().c_str());
             return kExitFailed;
         }
@@ -210,7 +210,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
             return processFrame(*chains[worker], tasks[i], options.frame, progress, options.quiet);
         },
         [&](std::size_t, const std::string &error) {
-            if (!error.empty()) progress.message(stderr, "tavi: " + error);
+            if (!error.empty()) say(progress, error);
             progress.advance();
         });
     progress.finish();
