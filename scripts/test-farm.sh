@@ -290,7 +290,11 @@ for array in 0-2 1-5:2; do
     fail "array job $job (--array=$array): status $status"
     sed "s/^/  /" sbatch.out
   fi
-  if same_as_reference; then pass "--array=$array: all 7 frames equal one run's bytes"; else fail "--array=$array: farm output"; fi
+  if same_as_reference; then
+    pass "--array=$array: all 7 frames equal one run's bytes"
+  else
+    fail "--array=$array: farm output"
+  fi
   if logs_name_slices "${ids[@]}"; then
     pass "--array=$array: a log per task, each naming its slice"
   else

@@ -63,7 +63,8 @@ int runDemo(const fs::path &modulePath, const DemoOptions &options) {
 
     std::error_code ec;
     fs::create_directories(options.folder, ec);
-    if (ec) throw std::runtime_error(host::shownPath(options.folder) + ": cannot create the folder (" + ec.message() + ")");
+    if (ec)
+        throw std::runtime_error(host::shownPath(options.folder) + ": cannot create the folder (" + ec.message() + ")");
     save(options.folder / "input.png", sample.aliased);
     save(options.folder / "output.png", output);
     save(options.folder / "ground-truth.png", sample.groundTruth);

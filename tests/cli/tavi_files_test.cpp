@@ -340,7 +340,8 @@ TEST_F(TaviFiles, ASignalIgnoredWhenTheRunStartsStaysIgnored) {
     }
     // A script's background job: the shell has set SIGINT to be ignored.
     BackgroundRun run(dir, "/bin/sh",
-                      "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs + " -o out/ --jobs 2\"");
+                      "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs +
+                          " -o out/ --jobs 2\"");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!run.ended() && std::chrono::steady_clock::now() < deadline &&
            !(fs::exists(dir / "out") && !temporaries(dir / "out").empty()))

@@ -22,7 +22,9 @@ class TaviMessages : public tavi::test::CommandFolder {
 protected:
     CommandRun tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
 
-    void file(const std::string &name, const std::string &bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; }
+    void file(const std::string &name, const std::string &bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
 
     void picture(const std::string &name) {
         tavi::host::RgbaImage image(20, 16);

@@ -84,7 +84,8 @@ Machine findMachine() {
     if (label.empty()) label = "host";
     static const char digits[] = "0123456789abcdef";
     std::string hex;
-    for (std::uint64_t h = hashed(identity), i = 0; i < kMachineDigits; ++i, h >>= 4) hex.insert(hex.begin(), digits[h & 15]);
+    std::uint64_t hash = hashed(identity);
+    for (std::size_t i = 0; i < kMachineDigits; ++i, hash >>= 4) hex.insert(hex.begin(), digits[hash & 15]);
     return {label + "-" + hex, boot.size() >= 32 && haveNamespace};
 }
 

@@ -207,7 +207,8 @@ TEST(TemporaryNames, OnlyLeftoversOfEndedProcessesOfThisMachineAreRemoved) {
     EXPECT_EQ(sweep.removed, 1u);
     EXPECT_EQ(sweep.foreign, 2u);
     EXPECT_EQ(scratch.entries(),
-              (std::vector<std::string>{".b" + here + alive + "-0.png", ".c.tavi-notes.png", ".e" + here + dead + "-1.png",
+              (std::vector<std::string>{".b" + here + alive + "-0.png", ".c.tavi-notes.png",
+                                        ".e" + here + dead + "-1.png",
                                         ".f.tavi-" + elsewhere + "-" + dead + "-0.png", ".g.tavi-" + dead + "-0.png",
                                         "d.png"}));
 }
