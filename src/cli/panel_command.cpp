@@ -95,9 +95,6 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
     std::size_t entryIndex = 0;
     while (scene.filters[entryIndex].server != module.serverName()) ++entryIndex;
     host::SceneFilter *entry = &scene.filters[entryIndex];
-    // The panel edits this filter, on or off: the settings given on the
-    // command line are what it opens with.
-    applySettings(module, options.settings, *entry);
 
     host::PanelHost panels;
     const host::ProvidedGlobal provided = panels.provideAsGlobal();

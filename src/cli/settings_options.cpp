@@ -25,6 +25,18 @@ std::string throughFilter(host::FilterModule &module, const std::string &line) {
     return filter.save().line();
 }
 
+// `filter`'s settings line as the filter reads it, with the settings given
+// on the command line on top (not --disable, which is the caller's).
+void applySettings(host::FilterModule &module, const SettingsOptions &options, host::SceneFilter &filter) {
+    // The stored line as the filter reads it, then the options on top.
+    const std::string stored = throughFilter(module, filter.settings);
+    host::TaviSettings settings = host::TaviSettings::parse(stored).value_or(host::TaviSettings{});
+    if (options.target) settings.target = kTargets.at(*options.target);
+    if (options.strength) settings.strength = *options.strength;
+    if (options.threshold) settings.threshold = *options.threshold;
+    filter.settings = throughFilter(module, settings.line());
+}
+
 }  // namespace
 
 void SettingsOptions::addTo(CLI::App &command) {
@@ -41,16 +53,6 @@ void SettingsOptions::addTo(CLI::App &command) {
                            std::to_string(host::kMaxSceneFilters) +
                            " filters); --target, --strength and --threshold apply to its \"Tavi\" filters "
                            "that are on, a filter marked off keeps its settings");
-}
-
-void applySettings(host::FilterModule &module, const SettingsOptions &options, host::SceneFilter &filter) {
-    // The stored line as the filter reads it, then the options on top.
-    const std::string stored = throughFilter(module, filter.settings);
-    host::TaviSettings settings = host::TaviSettings::parse(stored).value_or(host::TaviSettings{});
-    if (options.target) settings.target = kTargets.at(*options.target);
-    if (options.strength) settings.strength = *options.strength;
-    if (options.threshold) settings.threshold = *options.threshold;
-    filter.settings = throughFilter(module, settings.line());
 }
 
 SceneInUse resolveFilters(host::FilterModule &module, const SettingsOptions &options) {

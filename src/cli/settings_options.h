@@ -44,10 +44,6 @@ struct SceneInUse {
 // itself would store. Throws SceneError or ModuleError.
 SceneInUse resolveFilters(host::FilterModule &module, const SettingsOptions &options);
 
-// `filter`'s settings line as the filter reads it, with the settings given
-// on the command line on top (not --disable, which is the caller's).
-void applySettings(host::FilterModule &module, const SettingsOptions &options, host::SceneFilter &filter);
-
 // The text --save-scene writes: the scene file's own text with the lines of
 // the filters that changed replaced and everything else kept, as the
 // panel's OK saves; or, without a scene file, a new scene.
