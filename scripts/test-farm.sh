@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs scripts/tavi-array.sbatch on a real one-node Slurm cluster started on
-# this machine for the purpose, and checks that three array tasks together
-# write exactly the bytes one `tavi process` run writes, and that one task
-# run again alone does too.
+# this machine for the purpose, and checks that the three tasks of an array
+# that counts from 0 (--array=0-2), and those of one that steps
+# (--array=1-5:2), together write exactly the bytes one `tavi process` run
+# writes, that one task run again alone does too, and that the tasks of an
+# array given as a list no range describes (--array=1,3,7) stop and say so.
 #
 # Installs Slurm and munge from Debian's packages where missing. Every
 # daemon listens on 127.0.0.1 only and keeps its config, state, logs, pid
@@ -247,16 +249,6 @@ submit() {
   job=${job%%;*}
   return $status
 }
-echo "farm: sbatch --array=1-3 --wait scripts/tavi-array.sbatch frames/shot.*.png -o farm/"
-submit --array=1-3
-status=$?
-if [[ $status -eq 0 ]]; then
-  pass "array job $job: three tasks finished"
-else
-  fail "array job $job: status $status"
-  sed "s/^/  /" sbatch.out
-fi
-
 same_as_reference() {
   local bad=0 f
   for f in reference/*.png; do
@@ -265,35 +257,89 @@ same_as_reference() {
   [[ -z $(find farm -name '.*' -type f) ]] || { echo "  temporary files left in farm/"; bad=1; }
   return $bad
 }
-if same_as_reference; then pass "all 7 frames equal one run's bytes"; else fail "farm output"; fi
 
+# Each task's log names its slice; `ids` are the array's task ids in order.
 expected=("chunk 1/3: frames 8-10;" "chunk 2/3: frames 11-12;" "chunk 3/3: frames 13-14;")
-logs_ok=1
-for i in 1 2 3; do
-  log="tavi-${job}_$i.log"
-  if ! grep -q -F "${expected[i - 1]}" "$log" 2>/dev/null; then
-    echo "  $log lacks \"${expected[i - 1]}\":"
-    sed 's/^/    /' "$log" 2>/dev/null
-    logs_ok=""
+logs_name_slices() {
+  local ok=1 i=0 id log
+  for id in "$@"; do
+    log="tavi-${job}_$id.log"
+    if ! grep -q -F "${expected[i]}" "$log" 2>/dev/null; then
+      echo "  $log lacks \"${expected[i]}\":"
+      sed 's/^/    /' "$log" 2>/dev/null
+      ok=""
+    fi
+    i=$((i + 1))
+  done
+  [[ -n $ok ]]
+}
+
+# --- Array jobs: three tasks, one output folder, a log each ------------------
+for array in 0-2 1-5:2; do
+  case $array in
+  0-2) ids=(0 1 2) ;;
+  1-5:2) ids=(1 3 5) ;;
+  esac
+  rm -rf farm
+  echo "farm: sbatch --array=$array --wait scripts/tavi-array.sbatch frames/shot.*.png -o farm/"
+  submit --array=$array
+  status=$?
+  if [[ $status -eq 0 ]]; then
+    pass "array job $job (--array=$array): three tasks finished"
+  else
+    fail "array job $job (--array=$array): status $status"
+    sed "s/^/  /" sbatch.out
+  fi
+  if same_as_reference; then
+    pass "--array=$array: all 7 frames equal one run's bytes"
+  else
+    fail "--array=$array: farm output"
+  fi
+  if logs_name_slices "${ids[@]}"; then
+    pass "--array=$array: a log per task, each naming its slice"
+  else
+    fail "--array=$array: task logs"
   fi
 done
-if [[ -n $logs_ok ]]; then pass "a log per task, each naming its slice"; else fail "task logs"; fi
 
 # --- A failed task run again alone --------------------------------------------
+# Task 3 of --array=1-5:2 held the second slice; alone, it is told the array.
 rm -f farm/shot.11.png farm/shot.12.png
-echo "farm: TAVI_CHUNKS=3 sbatch --array=2 --wait scripts/tavi-array.sbatch ..."
-export TAVI_CHUNKS=3
-submit --array=2
+echo "farm: TAVI_ARRAY=1-5:2 sbatch --array=3 --wait scripts/tavi-array.sbatch ..."
+export TAVI_ARRAY=1-5:2
+submit --array=3
 status=$?
-unset TAVI_CHUNKS
+unset TAVI_ARRAY
 rerun=$job
-if [[ $status -eq 0 ]] && grep -q -F "chunk 2/3: frames 11-12;" "tavi-${rerun}_2.log" 2>/dev/null &&
+if [[ $status -eq 0 ]] && grep -q -F "chunk 2/3: frames 11-12;" "tavi-${rerun}_3.log" 2>/dev/null &&
   same_as_reference; then
-  pass "task 2 of 3 run again alone restores its frames"
+  pass "task 3 of --array=1-5:2 run again alone restores its frames"
 else
-  fail "rerun of task 2 (status $status)"
-  cat "tavi-${rerun}_2.log" 2>/dev/null
+  fail "rerun of task 3 (status $status)"
+  cat "tavi-${rerun}_3.log" 2>/dev/null
 fi
+
+# --- A list of task ids that no range describes ------------------------------
+# Each task's place among 1,3,7 cannot be told from Slurm's variables: every
+# task must stop and say so, rather than take a slice another task takes.
+rm -rf farm
+echo "farm: sbatch --array=1,3,7 --wait scripts/tavi-array.sbatch ..."
+submit --array=1,3,7
+status=$?
+refused=1
+for id in 1 3 7; do
+  if ! grep -q "tavi-array.sbatch: .*--array" "tavi-${job}_$id.log" 2>/dev/null; then
+    echo "  tavi-${job}_$id.log does not refuse the list:"
+    sed 's/^/    /' "tavi-${job}_$id.log" 2>/dev/null
+    refused=""
+  fi
+done
+if [[ $status -ne 0 && -n $refused && ! -e farm ]]; then
+  pass "--array=1,3,7: every task stops and says why, and writes nothing"
+else
+  fail "--array=1,3,7 (status $status)"
+fi
+echo "farm: task 3 said: $(sed -n 1p "tavi-${job}_3.log" 2>/dev/null)"
 
 if [[ $failed -ne 0 ]]; then
   echo "farm: the daemons' last words:"

@@ -13,6 +13,7 @@
 #include "host/imaging/sample_scene.h"
 #include "cli/decimal_option.h"
 #include "cli/usage_error.h"
+#include "host/base/shown_text.h"
 
 namespace fs = std::filesystem;
 
@@ -45,7 +46,7 @@ void addDemoCommand(CLI::App &app, DemoOptions &options) {
 
 int runDemo(const fs::path &modulePath, const DemoOptions &options) {
     host::FilterModule module(modulePath);
-    const host::Scene scene = resolveFilters(module, options.settings);
+    const host::Scene scene = resolveFilters(module, options.settings).scene;
     host::FilterChain chain(module, scene.filters);
 
     std::printf("Rendering the sample at %dx%d (1 sample per pixel, and %d for the ground truth)...\n", options.width,
@@ -62,7 +63,8 @@ int runDemo(const fs::path &modulePath, const DemoOptions &options) {
 
     std::error_code ec;
     fs::create_directories(options.folder, ec);
-    if (ec) throw std::runtime_error(options.folder.string() + ": cannot create the folder (" + ec.message() + ")");
+    if (ec)
+        throw std::runtime_error(host::shownPath(options.folder) + ": cannot create the folder (" + ec.message() + ")");
     save(options.folder / "input.png", sample.aliased);
     save(options.folder / "output.png", output);
     save(options.folder / "ground-truth.png", sample.groundTruth);

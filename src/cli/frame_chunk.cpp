@@ -5,8 +5,9 @@
 #include <charconv>
 #include <limits>
 
-#include "cli/output_plan.h"
+#include "cli/frame_number.h"
 #include "cli/usage_error.h"
+#include "host/base/shown_text.h"
 
 namespace fs = std::filesystem;
 
@@ -14,8 +15,11 @@ namespace tavi::cli {
 
 namespace {
 
+// Enough for any I/N worth showing whole.
+constexpr std::size_t kShownChunkBytes = 64;
+
 [[noreturn]] void refuse(const std::string &text, const std::string &why) {
-    throw UsageError("--chunk \"" + text + "\": " + why);
+    throw UsageError("--chunk \"" + host::shownText(text, kShownChunkBytes) + "\": " + why);
 }
 
 // One side of I/N: decimal digits only, so "+2", "-1", " 3" and "0x2" are
@@ -25,11 +29,11 @@ std::size_t number(const std::string &text, const std::string &part, const char 
         refuse(text, std::string("the ") + what +
                          " is missing (give I/N such as 2/3; empty when the scheduler's variables were not set)");
     if (!std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        refuse(text, std::string("the ") + what + " \"" + part + "\" is not a decimal whole number");
+        refuse(text, std::string("the ") + what + " \"" + host::shownText(part) + "\" is not a decimal whole number");
     unsigned long long value = 0;
     const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
     if (ec != std::errc() || end != part.data() + part.size() || value > std::numeric_limits<std::size_t>::max())
-        refuse(text, std::string("the ") + what + " " + part + " is too large");
+        refuse(text, std::string("the ") + what + " " + host::shownText(part) + " is too large");
     return static_cast<std::size_t>(value);
 }
 
@@ -55,22 +59,6 @@ FrameChunk parseChunk(const std::string &text) {
     return chunk;
 }
 
-std::vector<std::size_t> frameOrder(const std::vector<fs::path> &inputs) {
-    std::vector<std::size_t> order(inputs.size());
-    std::vector<long> numbers(inputs.size());
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        order[i] = i;
-        numbers[i] = frameNumber(inputs[i], i);
-    }
-    // The shell's glob order puts shot.10 before shot.9; frame order does
-    // not, and every task must see the same order whatever it was given.
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (numbers[a] != numbers[b]) return numbers[a] < numbers[b];
-        return inputs[a].native() < inputs[b].native();
-    });
-    return order;
-}
-
 ChunkRange chunkRange(FrameChunk chunk, std::size_t total) {
     // The first total % count chunks take one item more than the rest.
     const std::size_t base = total / chunk.count;
@@ -92,11 +80,15 @@ std::string describeChunk(FrameChunk chunk, const std::vector<fs::path> &inputs,
                           const std::vector<std::size_t> &positions) {
     std::string text = "chunk " + std::to_string(chunk.index) + "/" + std::to_string(chunk.count) + ": ";
     if (positions.empty()) return text + "no frames";
-    const long first = frameNumber(inputs[positions.front()], positions.front());
-    const long last = frameNumber(inputs[positions.back()], positions.back());
-    if (positions.size() == 1) return text + "frame " + std::to_string(first);
-    if (first == last) return text + "frames " + std::to_string(first);
-    return text + "frames " + std::to_string(first) + "-" + std::to_string(last);
+    const std::optional<std::string> first = frameNumber(inputs[positions.front()]);
+    const std::optional<std::string> last = frameNumber(inputs[positions.back()]);
+    const auto named = [&](const std::optional<std::string> &number, std::size_t position) {
+        return number ? *number : host::shownPath(inputs[position].filename());
+    };
+    if (positions.size() == 1) return text + "frame " + named(first, positions.front());
+    if (first && last && *first == *last) return text + "frames " + *first;
+    return text + "frames " + named(first, positions.front()) + (first && last ? "-" : " to ") +
+           named(last, positions.back());
 }
 
 }  // namespace tavi::cli

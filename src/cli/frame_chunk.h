@@ -18,10 +18,6 @@ struct FrameChunk {
 // with a hint where it looks like scheduler variables that were not set.
 FrameChunk parseChunk(const std::string &text);
 
-// Positions in `inputs`, ordered by frame number (as frameNumber finds it
-// for that position), then by name, then by position.
-std::vector<std::size_t> frameOrder(const std::vector<std::filesystem::path> &inputs);
-
 // The half-open range [begin, end) of `chunk` among `total` ordered items:
 // contiguous, covering every item once over all chunks, sizes within one
 // of each other; empty when there are more chunks than items.
@@ -32,11 +28,13 @@ struct ChunkRange {
 };
 ChunkRange chunkRange(FrameChunk chunk, std::size_t total);
 
-// The positions in `inputs` that `chunk` holds, in frame order.
+// The positions in `inputs` that `chunk` holds, in frame order
+// (cli/frame_number.h), which every task finds alike from the names alone.
 std::vector<std::size_t> chunkInputs(const std::vector<std::filesystem::path> &inputs, FrameChunk chunk);
 
 // "chunk 2/3: frames 5-8", "chunk 1/4: frame 3", "chunk 4/4: no frames",
-// for the given inputs' frames as numbered by frameNumber.
+// for the given inputs' frames as numbered by frameNumber; a frame without
+// a number by its file name ("chunk 2/2: frames 12 to sky.png").
 std::string describeChunk(FrameChunk chunk, const std::vector<std::filesystem::path> &inputs,
                           const std::vector<std::size_t> &positions);
 

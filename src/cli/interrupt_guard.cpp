@@ -14,12 +14,18 @@ namespace {
 // How often the listener looks whether it should stop listening.
 constexpr long kPollNanoseconds = 20'000'000;
 
+bool ignored(int signal) {
+    struct sigaction action {};
+    return ::sigaction(signal, nullptr, &action) == 0 && !(action.sa_flags & SA_SIGINFO) &&
+           action.sa_handler == SIG_IGN;
+}
+
 }  // namespace
 
 InterruptGuard::InterruptGuard(std::function<void(int, std::size_t)> report) : report_(std::move(report)) {
     sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
+    for (int signal : {SIGINT, SIGTERM})
+        if (!ignored(signal)) sigaddset(&signals_, signal);
     pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
     listener_ = std::jthread([this](std::stop_token stop) { listen(stop); });
 }

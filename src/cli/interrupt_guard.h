@@ -10,6 +10,10 @@
 // is put in place after the listed temporaries are removed; a write that
 // another library makes by name is waited for, unless the signal comes
 // again. Then it reports and calls _exit.
+//
+// A signal that is ignored when the guard starts (a script's background
+// job: `trap '' INT; tavi ... &`) is left alone and stays ignored: a
+// blocked signal would reach sigwait even so.
 #pragma once
 
 #include <csignal>

@@ -12,6 +12,7 @@
 #include "cli/panel_command.h"
 #include "cli/process_command.h"
 #include "cli/usage_error.h"
+#include "host/base/shown_text.h"
 
 #ifndef TAVI_HOST_VERSION
 #define TAVI_HOST_VERSION "unknown"
@@ -54,6 +55,11 @@ int main(int argc, char **argv) {
     cli::addDemoCommand(app, demo);
     cli::PanelOptions panel;
     cli::addPanelCommand(app, panel);
+    // Parse errors repeat what was typed: a control character in it would
+    // reach the terminal.
+    app.failure_message([](const CLI::App *, const CLI::Error &e) {
+        return host::shownText(e.what(), host::kShownWhole) + "\nRun with --help for more information.\n";
+    });
 
     try {
         app.parse(argc, argv);
@@ -74,10 +80,10 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s", app.help().c_str());
         return cli::kExitUsage;
     } catch (const cli::UsageError &e) {
-        std::fprintf(stderr, "tavi: %s\n", e.what());
+        std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
         return cli::kExitUsage;
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "tavi: %s\n", e.what());
+        std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
         return cli::kExitFailed;
     }
 }

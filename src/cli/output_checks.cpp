@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "host/base/shown_text.h"
 #include "host/imaging/stored_image.h"
 #include "cli/usage_error.h"
 
@@ -30,15 +31,15 @@ void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &f
             std::error_code error;
             const fs::file_status status = fs::status(folder, error);
             if (status.type() == fs::file_type::not_found)
-                throw UsageError(task.output.string() + ": no such folder " + folder.string());
+                throw UsageError(host::shownPath(task.output) + ": no such folder " + host::shownPath(folder));
             if (!fs::is_directory(status))
-                throw UsageError(task.output.string() + ": " + folder.string() + " is not a folder");
+                throw UsageError(host::shownPath(task.output) + ": " + host::shownPath(folder) + " is not a folder");
         }
         if (extensions.insert(task.output.extension().string()).second) {
             auto format = host::outputFormatFor(task.output);
-            if (!format) throw UsageError(task.output.string() + ": " + format.error());
+            if (!format) throw UsageError(host::shownPath(task.output) + ": " + host::shownText(format.error(), host::kShownWhole));
             if (auto problem = host::encodingProblem(format.value(), encoding))
-                throw UsageError(task.output.string() + ": " + *problem);
+                throw UsageError(host::shownPath(task.output) + ": " + *problem);
         }
     }
 }

@@ -1,68 +1,14 @@
 #include "cli/output_plan.h"
 
-#include <cctype>
-#include <regex>
-
+#include "cli/frame_number.h"
+#include "cli/frame_pattern.h"
 #include "cli/path_claims.h"
 #include "cli/usage_error.h"
+#include "host/base/shown_text.h"
 
 namespace fs = std::filesystem;
 
 namespace tavi::cli {
-
-namespace {
-
-const std::regex kPrintfPattern(R"(%(0?)(\d*)d)");
-
-std::string padded(long number, std::size_t width) {
-    std::string digits = std::to_string(number < 0 ? -number : number);
-    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-    return number < 0 ? "-" + digits : digits;
-}
-
-// A pattern that asks for no digits or for more than a frame number can
-// use; `pattern` is the part that asks, such as "%0300d".
-[[noreturn]] void refuseWidth(std::string_view pattern) {
-    const std::string shown = pattern.size() > 24 ? std::string(pattern.substr(0, 20)) + "..." : std::string(pattern);
-    throw UsageError("the frame pattern " + shown + " asks for a width outside 1 to " +
-                     std::to_string(kMaxPatternWidth) + " digits");
-}
-
-}  // namespace
-
-long frameNumber(const fs::path &input, std::size_t position) {
-    const std::string stem = input.stem().string();
-    std::size_t end = stem.size();
-    while (end > 0 && !std::isdigit(static_cast<unsigned char>(stem[end - 1]))) --end;
-    std::size_t begin = end;
-    while (begin > 0 && std::isdigit(static_cast<unsigned char>(stem[begin - 1]))) --begin;
-    if (begin == end || end - begin > 9) return static_cast<long>(position) + 1;
-    return std::stol(stem.substr(begin, end - begin));
-}
-
-bool isFramePattern(const std::string &output) {
-    return output.find('#') != std::string::npos || std::regex_search(output, kPrintfPattern);
-}
-
-std::string expandPattern(const std::string &output, long number) {
-    const std::size_t hash = output.find('#');
-    if (hash != std::string::npos) {
-        std::size_t end = hash;
-        while (end < output.size() && output[end] == '#') ++end;
-        if (end - hash > kMaxPatternWidth) refuseWidth(std::string_view(output).substr(hash, end - hash));
-        return output.substr(0, hash) + padded(number, end - hash) + output.substr(end);
-    }
-    std::smatch m;
-    if (!std::regex_search(output, m, kPrintfPattern)) return output;
-    // "%d" and "%0d" ask for no width.
-    std::size_t width = 0;
-    if (m[2].length() > 0) {
-        if (m[2].length() > 2) refuseWidth(m.str(0));
-        width = std::stoul(m[2]);
-        if (width < 1 || width > kMaxPatternWidth) refuseWidth(m.str(0));
-    }
-    return m.prefix().str() + padded(number, m[1].length() ? width : 0) + m.suffix().str();
-}
 
 std::vector<FrameTask> planOutputs(const std::vector<fs::path> &inputs, const std::string &output,
                                    const std::vector<OptionOutput> &others) {
@@ -72,17 +18,34 @@ std::vector<FrameTask> planOutputs(const std::vector<fs::path> &inputs, const st
     const bool pattern = !folder && isFramePattern(output);
     if (!folder && !pattern && inputs.size() > 1)
         throw UsageError(std::to_string(inputs.size()) + " inputs need an output folder or a frame pattern " +
-                         "(such as shot.####.png), not the single file " + output);
+                         "(such as shot.####.png), not the single file " + host::shownPath(output));
 
+    std::vector<std::size_t> unnumbered;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         fs::path out;
-        if (folder)
+        if (folder) {
             out = fs::path(output) / inputs[i].filename();
-        else if (pattern)
-            out = expandPattern(output, frameNumber(inputs[i], i));
-        else
+        } else if (pattern) {
+            const std::optional<std::string> number = frameNumber(inputs[i]);
+            if (!number) {
+                unnumbered.push_back(i);
+                continue;
+            }
+            out = expandPattern(output, *number);
+        } else {
             out = output;
+        }
         tasks.push_back({inputs[i], out});
+    }
+    // Numbering such a frame by its place in the list would give it another
+    // number in a task given the list in another order.
+    if (!unnumbered.empty()) {
+        const std::size_t others = unnumbered.size() - 1;
+        throw UsageError(host::shownPath(inputs[unnumbered.front()]) +
+                         (others ? " (and " + std::to_string(others) + " more input" + (others == 1 ? "" : "s") + ")"
+                                 : std::string()) +
+                         " has no frame number in its name for the frame pattern " + host::shownPath(output) +
+                         "; give an output folder, or name the frame with its number");
     }
 
     PathClaims claims;

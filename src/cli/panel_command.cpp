@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "host/base/shown_text.h"
 #include "host/loader/filter_module.h"
 #include "host/loader/hosted_filter.h"
 #include "host/imaging/image_io.h"
@@ -86,10 +87,11 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
 
     host::IoResult<host::LoadedStored> loaded = host::readStored(options.input, options.frame.request());
     if (!loaded) throw std::runtime_error(loaded.error());
-    for (const std::string &notice : loaded->notices) std::fprintf(stderr, "tavi: %s\n", notice.c_str());
+    for (const std::string &notice : loaded->notices)
+        std::fprintf(stderr, "tavi: %s\n", host::shownText(notice, host::kShownWhole).c_str());
 
     host::FilterModule module(modulePath);
-    host::Scene scene = resolveFilters(module, options.settings);
+    host::Scene scene = resolveFilters(module, options.settings).scene;
     std::size_t entryIndex = 0;
     while (scene.filters[entryIndex].server != module.serverName()) ++entryIndex;
     host::SceneFilter *entry = &scene.filters[entryIndex];
@@ -125,7 +127,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         entry->settings = line;
         if (std::optional<bool> enabled = enabledAtClose(*session)) entry->enabled = *enabled;
         host::saveFilterEntry(options.settings.scene, entryIndex, *entry);
-        std::printf("Saved the settings to %s\n", options.settings.scene.string().c_str());
+        std::printf("Saved the settings to %s\n", host::shownPath(options.settings.scene).c_str());
     }
     if (session && !options.canvas.empty()) host::writePicture(options.canvas, session->canvas);
     if (session && !options.screenshot.empty()) host::writePicture(options.screenshot, session->panel);

@@ -5,7 +5,9 @@
 #include <functional>
 
 #include "cli/usage_error.h"
+#include "host/base/atomic_file.h"
 #include "host/base/file_kind.h"
+#include "host/base/shown_text.h"
 
 namespace fs = std::filesystem;
 
@@ -35,15 +37,18 @@ PathClaims::Seen PathClaims::look(const fs::path &path) {
     if (::stat(path.c_str(), &st) == 0) {
         seen.key = Key{true, st.st_dev, st.st_ino, {}};
         if (!S_ISREG(st.st_mode))
-            seen.refusal = path.string() + ": exists and is " + host::fileKindName(st.st_mode) +
+            seen.refusal = host::shownPath(path) + ": exists and is " + host::fileKindName(st.st_mode) +
                            ", not a regular file; it is not replaced";
         return seen;
     }
-    const fs::path name = path.filename();
+    // A link that leads to nothing yet is written through: what it names
+    // is the file.
+    const fs::path file = host::writtenFile(path).value_or(path);
+    const fs::path name = file.filename();
     if (name.empty() || name == "." || name == "..") {
-        seen.key.path = normalisedFolder(path);
+        seen.key.path = normalisedFolder(file);
     } else {
-        seen.key.path = (fs::path(normalisedFolder(path.parent_path())) / name).string();
+        seen.key.path = (fs::path(normalisedFolder(file.parent_path())) / name).string();
     }
     return seen;
 }
@@ -54,9 +59,12 @@ void PathClaims::addOutput(const fs::path &path, const std::string &writer, cons
     Seen seen = look(path);
     if (!seen.refusal.empty()) throw UsageError(seen.refusal);
     if (inputs_.contains(seen.key))
-        throw UsageError(path.string() + ": " + what + " would overwrite an input; choose another name");
+        throw UsageError(host::shownPath(path) + ": " + what + " would overwrite an input; choose another name");
     auto [it, fresh] = outputs_.emplace(std::move(seen.key), writer);
-    if (!fresh) throw UsageError(writer + " and " + it->second + " would both be written to " + path.string());
+    if (!fresh)
+        throw UsageError(host::shownText(writer, host::kShownWhole) + " and " +
+                         host::shownText(it->second, host::kShownWhole) + " would both be written to " +
+                         host::shownPath(path));
 }
 
 void PathClaims::addFrameOutput(const fs::path &path, const fs::path &input) {

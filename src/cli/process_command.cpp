@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <set>
 #include <thread>
-#include <unordered_set>
 
+#include "host/base/atomic_file.h"
 #include "host/base/live_temporaries.h"
+#include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
 #include "host/imaging/input_checks.h"
@@ -31,6 +33,12 @@ namespace tavi::cli {
 
 namespace {
 
+// A message line, with control characters in the file names it holds shown
+// escaped (messages from the image library name files as given).
+void say(ProgressBar &progress, const std::string &message) {
+    progress.message(stderr, "tavi: " + host::shownText(message, host::kShownWhole));
+}
+
 // Reads, filters and writes one frame. Returns "" or the error, which names
 // the file.
 std::string processFrame(host::FilterChain &chain, const FrameTask &task, const ProcessOptions &options,
@@ -40,28 +48,49 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
             return chain.applyInPlace(pixels, form);
         };
         const auto notice = [&](const std::string &line) {
-            if (!options.quiet) progress.message(stderr, "tavi: " + line);
+            if (!options.quiet) say(progress, line);
         };
-        const host::IoResult<std::size_t> done = host::filterFile(task.input, task.output, options.frame.request(),
-                                                                  filter, notice, options.encoding.encoding());
+        host::ReadRequest request = options.frame.request();
+        request.filters = chain.size();
+        const host::IoResult<std::size_t> done =
+            host::filterFile(task.input, task.output, request, filter, notice, options.encoding.encoding());
         return done ? "" : done.error();
     } catch (const std::exception &e) {
-        return task.input.string() + ": " + e.what();
+        return host::shownPath(task.input) + ": " + e.what();
     }
 }
 
 // Temporary files that runs killed outright left in the folders this run
-// writes to; a notice says how many went.
+// writes to (those of the files its outputs' links lead to included); a
+// notice says how many went, and one more how many it left because another
+// machine, boot or container made them.
 void removeLeftovers(const std::vector<FrameTask> &tasks, const fs::path &scene, ProgressBar &progress, bool quiet) {
-    std::unordered_set<std::string> folders;
-    for (const FrameTask &t : tasks) folders.insert(t.output.parent_path().string());
-    if (!scene.empty()) folders.insert(scene.parent_path().string());
+    std::set<std::string> folders;
+    const auto addFolderOf = [&](const fs::path &output) {
+        folders.insert(output.parent_path().string());
+        if (std::optional<fs::path> file = host::writtenFile(output)) folders.insert(file->parent_path().string());
+    };
+    for (const FrameTask &t : tasks) addFolderOf(t.output);
+    if (!scene.empty()) addFolderOf(scene);
+    std::size_t foreign = 0;
+    std::vector<std::string> foreignFolders;
     for (const std::string &folder : folders) {
-        const std::size_t removed = host::removeLeftoverTemporaries(folder);
-        if (removed && !quiet)
-            progress.message(stderr, "tavi: removed " + std::to_string(removed) + " temporary file" +
-                                         (removed == 1 ? "" : "s") + " that an interrupted run left in " +
-                                         (folder.empty() ? std::string(".") : folder));
+        const std::string shown = folder.empty() ? std::string(".") : host::shownPath(folder);
+        const host::LeftoverSweep sweep = host::sweepLeftoverTemporaries(folder);
+        if (sweep.removed && !quiet)
+            say(progress, "removed " + std::to_string(sweep.removed) + " temporary file" +
+                              (sweep.removed == 1 ? "" : "s") + " that an interrupted run left in " + shown);
+        if (sweep.foreign) {
+            foreign += sweep.foreign;
+            foreignFolders.push_back(shown);
+        }
+    }
+    if (foreign && !quiet) {
+        std::string where = foreignFolders.front();
+        if (foreignFolders.size() > 1) where += " and " + std::to_string(foreignFolders.size() - 1) + " more folders";
+        say(progress, "left " + std::to_string(foreign) + " temporary file" + (foreign == 1 ? "" : "s") + " in " +
+                          where + " that a run on another machine, in another container or before a restart " +
+                          "made: it may still be writing, and only a run there can tell");
     }
 }
 
@@ -78,17 +107,21 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
         ->required();
     cmd->add_option("-o,--output", options.output,
                     "Output file; for several inputs an output folder or a frame pattern such as "
-                    "shot.####.png or shot.%04d.png (the number comes from the input's name)")
+                    "shot.####.png or shot.%04d.png, filled with the frame number in each input's name (its last "
+                    "run of digits, any length; the width is the least) and %% for a literal %")
         ->required();
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
     options.encoding.addTo(*cmd);
-    cmd->add_option("--save-scene", options.saveScene, "Write the settings used to this scene file");
+    cmd->add_option("--save-scene", options.saveScene,
+                    "Write the settings used to this scene file; with --scene, the scene file's text with only the "
+                    "lines of the filters that changed replaced, comments and other lines kept (give the --scene "
+                    "file itself to save in place)");
     cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
         ->transform(decimalInRange(1, 256));
     cmd->add_option("--chunk", options.chunk,
-                    "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order, "
-                    "for task I of an N-task farm array job, e.g. "
+                    "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order (then by "
+                    "name), which every task finds from the names alone, for task I of an N-task farm array job, e.g. "
                     "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT; the N slices together hold every "
                     "input once, with sizes within one of each other, and a slice may be empty")
         ->type_name("I/N");
@@ -102,8 +135,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     std::vector<OptionOutput> others;
     if (!options.saveScene.empty()) others.push_back({"--save-scene", options.saveScene});
     // Planned over all the inputs, not just this task's: every task of an
-    // array job then refuses the same collisions, before any of them writes,
-    // and numbers an input without digits by its place in the whole list.
+    // array job then refuses the same collisions, before any of them writes.
     std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output, others);
     std::string chunkSummary;
     if (chunk) {
@@ -118,14 +150,19 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path(), options.encoding.encoding());
 
     host::FilterModule module(modulePath);
-    const host::Scene scene = resolveFilters(module, options.settings);
+    const SceneInUse inUse = resolveFilters(module, options.settings);
+    const host::Scene &scene = inUse.scene;
+    // Made before any frame is written, so that a scene that cannot be
+    // stored stops the run while nothing is changed.
+    std::string sceneText;
+    if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
 
     // A folder named with a trailing slash is made when missing.
     if (makesFolder) {
         std::error_code ec;
         fs::create_directories(options.output, ec);
         if (ec) {
-            std::fprintf(stderr, "tavi: %s: cannot create the folder (%s)\n", options.output.c_str(),
+            std::fprintf(stderr, "tavi: %s: cannot create the folder (%s)\n", host::shownPath(options.output).c_str(),
                          ec.message().c_str());
             return kExitFailed;
         }
@@ -133,6 +170,9 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
 
     ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet);
     removeLeftovers(tasks, options.saveScene, progress, options.quiet);
+    if (!options.quiet && options.settings.changesSettings() && inUse.changedByOptions == 0)
+        say(progress, "the settings given apply to no filter: every \"" + module.serverName() + "\" filter of " +
+                          host::shownPath(options.settings.scene) + " is off");
 
     // From here on SIGINT and SIGTERM remove the files being written and
     // say how many frames were put in place: those placed after the scene.
@@ -144,7 +184,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
                                      std::to_string(done) + " of " + std::to_string(tasks.size()) + " frame" +
                                      (tasks.size() == 1 ? "" : "s") + " done");
     });
-    if (!options.saveScene.empty()) host::writeScene(options.saveScene, scene);
+    if (!options.saveScene.empty()) host::writeSceneText(options.saveScene, sceneText);
     placedBeforeFrames = static_cast<long long>(host::live_temporaries::placed());
 
     // More tasks than frames leaves some tasks nothing; that is no failure.
@@ -168,7 +208,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
             return processFrame(*chains[worker], tasks[i], options, progress);
         },
         [&](std::size_t, const std::string &error) {
-            if (!error.empty()) progress.message(stderr, "tavi: " + error);
+            if (!error.empty()) say(progress, error);
             progress.advance();
         });
     progress.finish();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -23,13 +24,29 @@ struct SettingsOptions {
     std::filesystem::path scene;
 
     void addTo(CLI::App &command);
+    // Whether a setting of the filter itself was given (not --disable).
+    bool changesSettings() const { return target || strength || threshold; }
+};
+
+// The scene a command runs, and what it was read from.
+struct SceneInUse {
+    host::Scene scene;  // the filters to run, the options applied
+    host::Scene read;   // as the scene file holds them; empty without --scene
+    std::string text;   // the scene file's bytes; empty without --scene
+    std::size_t changedByOptions = 0;  // filters the command-line settings went to
 };
 
 // The image filters to run: those of the scene file (or one with the
-// module's own defaults when there is none), with the options given on the
-// command line applied. Every settings line is passed through the filter's
-// load and save, so it is what the filter itself would store. Throws
-// SceneError or ModuleError.
-host::Scene resolveFilters(host::FilterModule &module, const SettingsOptions &options);
+// module's own defaults when there is none). The settings given on the
+// command line apply to the module's filters that are on; a filter marked
+// off keeps its line as the file holds it. Every line an option touched is
+// passed through the filter's load and save, so it is what the filter
+// itself would store. Throws SceneError or ModuleError.
+SceneInUse resolveFilters(host::FilterModule &module, const SettingsOptions &options);
+
+// The text --save-scene writes: the scene file's own text with the lines of
+// the filters that changed replaced and everything else kept, as the
+// panel's OK saves; or, without a scene file, a new scene.
+std::string sceneToSave(const SceneInUse &inUse, const std::string &name);
 
 }  // namespace tavi::cli

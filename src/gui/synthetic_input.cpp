@@ -3,11 +3,12 @@
 #include <SDL.h>
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string_view>
 
 #include "host/base/line_words.h"
+#include "host/base/shown_text.h"
+#include "host/base/text_file.h"
 
 namespace tavi::gui {
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kLongestWait = 10000;
 constexpr int kFarthest = 1 << 15;
+constexpr std::size_t kMaxEventsBytes = 1 << 20;
 
 using host::firstWord;
 using host::trim;
@@ -44,18 +46,17 @@ std::pair<int, int> point(std::string_view rest, const LineError &fail) {
 SDL_Scancode keyNamed(std::string_view rest, const LineError &fail) {
     if (rest.empty()) fail("expected a key name, e.g. Return or Left Ctrl");
     const SDL_Scancode key = SDL_GetScancodeFromName(std::string(rest).c_str());
-    if (key == SDL_SCANCODE_UNKNOWN) fail("no key is named \"" + std::string(rest) + "\"");
+    if (key == SDL_SCANCODE_UNKNOWN) fail("no key is named \"" + host::shownText(rest) + "\"");
     return key;
 }
 
 }  // namespace
 
 SyntheticInput SyntheticInput::load(const std::filesystem::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw BadSyntheticInput(file.string() + ": cannot read the events file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse(text.str(), file.string());
+    std::string text;
+    if (auto problem = host::readTextFile(file, kMaxEventsBytes, "an events file", text))
+        throw BadSyntheticInput(host::shownPath(file) + ": " + *problem);
+    return parse(text, host::shownPath(file));
 }
 
 SyntheticInput SyntheticInput::parse(const std::string &text, const std::string &source) {
@@ -90,7 +91,7 @@ SyntheticInput SyntheticInput::parse(const std::string &text, const std::string 
                 add(Step::Kind::Release);
             }
         } else if (command == "press" || command == "release") {
-            if (!rest.empty()) fail(std::string(command) + " takes nothing after it");
+            if (!rest.empty()) fail(host::shownText(command) + " takes nothing after it");
             add(command == "press" ? Step::Kind::Press : Step::Kind::Release);
         } else if (command == "keydown" || command == "keyup" || command == "key") {
             const SDL_Scancode key = keyNamed(rest, fail);
@@ -106,7 +107,7 @@ SyntheticInput SyntheticInput::parse(const std::string &text, const std::string 
             if (!rest.empty()) fail("close takes nothing after it");
             add(Step::Kind::Close);
         } else {
-            fail("unknown step \"" + std::string(command) +
+            fail("unknown step \"" + host::shownText(command) +
                  "\" (wait, move, press, release, click, keydown, keyup, key, type, screenshot, close)");
         }
     }

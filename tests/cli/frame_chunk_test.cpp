@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/frame_chunk.h"
+#include "cli/frame_number.h"
 #include "cli/usage_error.h"
 
 using namespace tavi::cli;
@@ -98,13 +99,22 @@ TEST(FrameChunk, OrderIsByFrameNumberNotArgumentsOrNames) {
     EXPECT_EQ(describeChunk({2, 2}, shuffled, chunkInputs(shuffled, {2, 2})), "chunk 2/2: frames 7");
 }
 
-TEST(FrameChunk, InputsWithoutDigitsAreNumberedByTheirPlace) {
-    // The same numbers the output plan gives them: their place from 1.
-    const std::vector<fs::path> inputs = {"beauty.png", "shot.0001.png", "matte.png"};
-    EXPECT_EQ(names(inputs, frameOrder(inputs)),
-              (std::vector<std::string>{"beauty.png", "shot.0001.png", "matte.png"}));
-    EXPECT_EQ(describeChunk({1, 2}, inputs, chunkInputs(inputs, {1, 2})), "chunk 1/2: frames 1");
-    EXPECT_EQ(describeChunk({2, 2}, inputs, chunkInputs(inputs, {2, 2})), "chunk 2/2: frame 3");
+TEST(FrameChunk, TheOrderComesFromTheNamesWhateverTheListsOrder) {
+    // Names without digits follow the numbered ones, by name; a time stamp
+    // is a frame number like any other.
+    std::vector<fs::path> inputs = {"matte.png", "cam_1700000010.png", "shot.0001.png", "beauty.png",
+                                    "cam_1700000004.png", "f.99999999999999999999.png"};
+    const std::vector<std::string> expected = {"shot.0001.png",       "cam_1700000004.png", "cam_1700000010.png",
+                                               "f.99999999999999999999.png", "beauty.png", "matte.png"};
+    std::sort(inputs.begin(), inputs.end());
+    do {
+        ASSERT_EQ(names(inputs, frameOrder(inputs)), expected);
+    } while (std::next_permutation(inputs.begin(), inputs.end()));
+    EXPECT_EQ(describeChunk({1, 2}, inputs, chunkInputs(inputs, {1, 2})), "chunk 1/2: frames 1-1700000010");
+    EXPECT_EQ(describeChunk({2, 2}, inputs, chunkInputs(inputs, {2, 2})),
+              "chunk 2/2: frames 99999999999999999999 to matte.png");
+    EXPECT_EQ(describeChunk({3, 3}, inputs, chunkInputs(inputs, {3, 3})), "chunk 3/3: frames beauty.png to matte.png");
+    EXPECT_EQ(describeChunk({6, 6}, inputs, chunkInputs(inputs, {6, 6})), "chunk 6/6: frame matte.png");
 }
 
 TEST(FrameChunk, ParsesDecimalIndexOverCount) {

@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "support/scratch_folder.h"
+#include "cli/frame_number.h"
+#include "cli/frame_pattern.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
 #include "cli/usage_error.h"
@@ -11,19 +13,40 @@
 using namespace tavi::cli;
 namespace fs = std::filesystem;
 
-TEST(OutputPlan, FrameNumbersComeFromTheNameOrThePosition) {
-    EXPECT_EQ(frameNumber("render.0042.png", 7), 42);
-    EXPECT_EQ(frameNumber("dir7/shot12_v2.exr", 0), 2);
-    EXPECT_EQ(frameNumber("beauty.png", 4), 5);
+TEST(OutputPlan, FrameNumbersComeFromTheNameAlone) {
+    EXPECT_EQ(frameNumber("render.0042.png"), "42");
+    EXPECT_EQ(frameNumber("dir7/shot12_v2.exr"), "2");
+    EXPECT_EQ(frameNumber("shot.0000.png"), "0");
+    // Any number of digits: a Unix time, and more than any integer holds.
+    EXPECT_EQ(frameNumber("cam_1700000004.png"), "1700000004");
+    EXPECT_EQ(frameNumber("f.000123456789012345678901234567890.exr"), "123456789012345678901234567890");
+    EXPECT_EQ(frameNumber("beauty.png"), std::nullopt);
+    EXPECT_EQ(frameNumber("7/beauty.png"), std::nullopt) << "the folder's digits are not the frame's";
+    EXPECT_TRUE(frameNumberLess("9", "10"));
+    EXPECT_TRUE(frameNumberLess("1700000004", "1700000010"));
+    EXPECT_FALSE(frameNumberLess("10", "10"));
 }
 
 TEST(OutputPlan, PatternsExpand) {
-    EXPECT_EQ(expandPattern("shot.####.png", 42), "shot.0042.png");
-    EXPECT_EQ(expandPattern("shot.#.png", 123), "shot.123.png");
-    EXPECT_EQ(expandPattern("out/f_%04d.tif", 7), "out/f_0007.tif");
-    EXPECT_EQ(expandPattern("f%d.png", 7), "f7.png");
+    EXPECT_EQ(expandPattern("shot.####.png", "42"), "shot.0042.png");
+    EXPECT_EQ(expandPattern("shot.#.png", "123"), "shot.123.png");
+    EXPECT_EQ(expandPattern("out/f_%04d.tif", "7"), "out/f_0007.tif");
+    EXPECT_EQ(expandPattern("f%d.png", "7"), "f7.png");
+    // The width is the least: a longer number is written whole.
+    EXPECT_EQ(expandPattern("cam.####.png", "1700000004"), "cam.1700000004.png");
+    EXPECT_EQ(expandPattern("cam.%04d.png", "1700000004"), "cam.1700000004.png");
     EXPECT_TRUE(isFramePattern("a.%03d.png"));
     EXPECT_FALSE(isFramePattern("a.png"));
+}
+
+TEST(OutputPlan, TwoPercentSignsAreOne) {
+    EXPECT_EQ(expandPattern("50%%.%04d.png", "7"), "50%.0007.png");
+    EXPECT_EQ(expandPattern("a%%%d.png", "7"), "a%7.png");
+    EXPECT_EQ(expandPattern("a%%%%b.%d.png", "7"), "a%%b.7.png");
+    EXPECT_FALSE(isFramePattern("100%%d.png")) << "%% then d: no conversion";
+    EXPECT_FALSE(isFramePattern("100%.png"));
+    EXPECT_EQ(expandPattern("5%x.%d.png", "7"), "5%x.7.png") << "a lone % stays as it was";
+    EXPECT_THROW(expandPattern("f.%d.%04d.png", "7"), UsageError) << "one number, two places";
 }
 
 TEST(OutputPlan, FoldersPatternsAndSingleFiles) {
@@ -45,7 +68,20 @@ TEST(OutputPlan, RefusesToOverwriteInputsOrWriteTwice) {
     EXPECT_THROW(planOutputs({"shot.png"}, "./shot.png"), UsageError);
     EXPECT_THROW(planOutputs({"x/1.png", "y/1.png"}, "out/"), UsageError) << "both go to out/1.png";
     EXPECT_THROW(planOutputs({"x/a7.png", "y/b7.png"}, "same.#.png"), UsageError) << "both are frame 7";
-    EXPECT_NO_THROW(planOutputs({"a.png", "b.png"}, "same.#.png")) << "numbered by position";
+    EXPECT_THROW(planOutputs({"a.1.png", "a.01.png"}, "same.#.png"), UsageError) << "both are frame 1";
+}
+
+TEST(OutputPlan, AFramePatternNeedsAFrameNumberInEveryName) {
+    try {
+        planOutputs({"a.0001.png", "sky.png", "b.png", "a.0002.png"}, "out.####.png");
+        ADD_FAILURE() << "numbered by position";
+    } catch (const UsageError &e) {
+        EXPECT_EQ(std::string(e.what()), "sky.png (and 1 more input) has no frame number in its name for the frame "
+                                         "pattern out.####.png; give an output folder, or name the frame with its "
+                                         "number");
+    }
+    EXPECT_THROW(planOutputs({"beauty.png"}, "out.%04d.png"), UsageError);
+    EXPECT_NO_THROW(planOutputs({"a.0001.png", "sky.png"}, "out/"));
 }
 
 TEST(OutputPlan, SameFileByIdentityWhereItExistsAndByPathWhereNot) {
@@ -67,12 +103,12 @@ TEST(OutputPlan, SameFileByIdentityWhereItExistsAndByPathWhereNot) {
 }
 
 TEST(OutputPlan, PatternWidthsAreOneToTwelve) {
-    EXPECT_EQ(expandPattern("f.############.png", 5), "f.000000000005.png");
-    EXPECT_EQ(expandPattern("f.%012d.png", 5), "f.000000000005.png");
-    EXPECT_EQ(expandPattern("f.%0d.png", 5), "f.5.png");
+    EXPECT_EQ(expandPattern("f.############.png", "5"), "f.000000000005.png");
+    EXPECT_EQ(expandPattern("f.%012d.png", "5"), "f.000000000005.png");
+    EXPECT_EQ(expandPattern("f.%0d.png", "5"), "f.5.png");
     for (const char *pattern : {"f.#############.png", "f.%013d.png", "f.%0300d.png", "f.%00d.png",
                                 "f.%099999999999999999999d.png"})
-        EXPECT_THROW(expandPattern(pattern, 5), UsageError) << pattern;
+        EXPECT_THROW(expandPattern(pattern, "5"), UsageError) << pattern;
 }
 
 TEST(ProgressBar, RendersCountsAndRate) {

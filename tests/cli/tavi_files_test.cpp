@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "host/base/temporary_names.h"
 #include "host/imaging/image_io.h"
 #include "host/imaging/png_maker.h"
 #include "support/command_run.h"
@@ -195,20 +196,56 @@ TEST_F(TaviFiles, ASignalRemovesTheTemporariesAndSaysHowManyFramesWereDone) {
     }
 }
 
-TEST_F(TaviFiles, ALaterRunRemovesTheTemporariesOfKilledRuns) {
+TEST_F(TaviFiles, ALaterRunRemovesOnlyTheTemporariesItKnowsAreAbandoned) {
     picture("a.0001.png");
     fs::create_directories(dir / "out");
-    const std::string dead = ".a.0001.tavi-" + std::to_string(endedProcess()) + "-3.png";
-    const std::string alive = ".b.tavi-" + std::to_string(::getpid()) + "-0.png";
-    std::ofstream(dir / "out" / dead) << "half a frame";
-    std::ofstream(dir / "out" / alive) << "being written";
+    // The tavi run shares this test's host, boot and process namespace.
+    const std::string here = ".tavi-" + thisMachine() + "-";
+    std::string otherMachine = thisMachine();
+    otherMachine.back() = otherMachine.back() == '0' ? '1' : '0';
+    const std::string dead = std::to_string(endedProcess());
+    const std::string killedHere = ".a.0001" + here + dead + "-3.png";
+    const std::string aliveHere = ".b" + here + std::to_string(::getpid()) + "-0.png";
+    // A process id given out on another node or in a container: here it is
+    // no one's, there its writer may be busy.
+    const std::string elsewhere = ".c.tavi-" + otherMachine + "-" + dead + "-0.png";
+    const std::string older = ".d.tavi-" + dead + "-0.png";
+    for (const std::string &name : {killedHere, aliveHere, elsewhere, older}) std::ofstream(dir / "out" / name) << name;
+
     CommandRun run = tavi("process a.0001.png -o out/");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("removed 1 temporary file that an interrupted run left in out"), std::string::npos)
         << run.err;
-    EXPECT_FALSE(fs::exists(dir / "out" / dead));
-    EXPECT_TRUE(fs::exists(dir / "out" / alive)) << "its process is still running";
+    const std::string left = "left 2 temporary files in out that a run on another machine, in another container or "
+                             "before a restart made";
+    EXPECT_NE(run.err.find(left), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(left), run.err.rfind(left)) << "said once: " << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / killedHere));
+    EXPECT_TRUE(fs::exists(dir / "out" / aliveHere)) << "its process is still running";
+    EXPECT_TRUE(fs::exists(dir / "out" / elsewhere));
+    EXPECT_TRUE(fs::exists(dir / "out" / older)) << "an older version's name does not say where it was made";
     EXPECT_TRUE(fs::exists(dir / "out" / "a.0001.png"));
+}
+
+TEST_F(TaviFiles, ARunInAnotherProcessNamespaceLeavesThisOnesTemporaries) {
+    // A container of its own: a new process-id namespace, where a process
+    // id of this one's means nothing.
+    if (runIn(dir, "unshare", "--pid --fork --mount-proc true").status != 0)
+        GTEST_SKIP() << "unshare cannot make a process-id namespace here (it needs root)";
+    picture("a.0001.png");
+    fs::create_directories(dir / "out");
+    const std::string killedHere = ".x.tavi-" + thisMachine() + "-" + std::to_string(endedProcess()) + "-0.png";
+    std::ofstream(dir / "out" / killedHere) << "half a frame";
+    CommandRun run = runIn(dir, "unshare", "--pid --fork --mount-proc '" + std::string(TAVI_EXE) +
+                                               "' process a.0001.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("left 1 temporary file in out"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "out" / killedHere));
+    // A run back in this namespace knows it for abandoned.
+    run = tavi("process a.0001.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("removed 1 temporary file"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / killedHere));
 }
 
 TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
@@ -216,14 +253,16 @@ TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
     fifo("a.0002.png");  // no one ever writes to it
     fs::create_symlink("/dev/zero", dir / "a.0003.png");
     // An old tavi blocks on the FIFO or reads /dev/zero for ever.
-    const std::string inputs = "a.0001.png a.0002.png a.0003.png /dev/zero";
-    CommandRun run = runIn(dir, "timeout", "60 '" + std::string(TAVI_EXE) + "' process " + inputs + " -o b.####.png");
+    CommandRun run = runIn(dir, "timeout", "60 '" + std::string(TAVI_EXE) + "' process a.0001.png a.0002.png "
+                                           "a.0003.png -o b/");
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("a.0002.png: is a FIFO, not an image file"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("a.0003.png: is a character device, not an image file"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("/dev/zero: is a character device"), std::string::npos) << run.err;
+    const CommandRun device = runIn(dir, "timeout", "60 '" + std::string(TAVI_EXE) + "' process /dev/zero -o z.png");
+    EXPECT_EQ(device.status, 1) << device.err;
+    EXPECT_NE(device.err.find("/dev/zero: is a character device"), std::string::npos) << device.err;
     EXPECT_NE(run.out.find("1 frame in"), std::string::npos) << run.out;
-    EXPECT_TRUE(fs::exists(dir / "b.0001.png"));
+    EXPECT_TRUE(fs::exists(dir / "b" / "a.0001.png"));
     EXPECT_TRUE(fs::is_fifo(dir / "a.0002.png"));
 }
 
@@ -255,4 +294,65 @@ TEST_F(TaviFiles, ABrokenPngGetsOurMessageOnly) {
     std::istringstream lines(run.err);
     for (std::string line; std::getline(lines, line);) told += line.find("rror") != std::string::npos;
     EXPECT_EQ(told, 1u) << run.err;
+}
+
+TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
+    picture("a.0001.png");
+    picture("a.0002.png", 30, 20);
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real" / "old.png") << "an earlier result";
+    ::chmod((dir / "real" / "old.png").c_str(), 0640);
+    fs::create_symlink("real/old.png", dir / "out.png");
+    CommandRun run = tavi("process a.0001.png -o out.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "out.png")) << "the link stays";
+    EXPECT_TRUE(readImage(dir / "real" / "old.png").ok()) << "the file it names is replaced";
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "real" / "old.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(temporaries(dir / "real").empty());
+    EXPECT_TRUE(temporaries(dir).empty());
+
+    // In an output folder, and a link that names a file not made yet.
+    fs::create_directories(dir / "out");
+    fs::create_symlink("../real/new.png", dir / "out" / "a.0002.png");
+    run = tavi("process a.0001.png a.0002.png -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "out" / "a.0002.png"));
+    auto written = readImage(dir / "real" / "new.png");
+    ASSERT_TRUE(written.ok()) << written.error();
+    EXPECT_EQ(written->image.width, 30);
+
+    // A link to an input is still an output over an input.
+    fs::create_symlink("a.0001.png", dir / "back.png");
+    const std::string before = slurp(dir / "a.0001.png");
+    run = tavi("process a.0001.png -o back.png");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("would overwrite an input"), std::string::npos) << run.err;
+    EXPECT_EQ(slurp(dir / "a.0001.png"), before);
+}
+
+TEST_F(TaviFiles, ASignalIgnoredWhenTheRunStartsStaysIgnored) {
+    fs::create_directories(dir / "in");
+    std::string inputs;
+    for (int i = 1; i <= 40; ++i) {
+        const std::string name = "in/f." + std::to_string(1000 + i) + ".tif";
+        picture(name, 800, 600);
+        inputs += " " + name;
+    }
+    // A script's background job: the shell has set SIGINT to be ignored.
+    BackgroundRun run(dir, "/bin/sh",
+                      "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs +
+                          " -o out/ --jobs 2\"");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!run.ended() && std::chrono::steady_clock::now() < deadline &&
+           !(fs::exists(dir / "out") && !temporaries(dir / "out").empty()))
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_FALSE(run.ended()) << "the run ended before it could be signalled";
+    ::kill(run.pid(), SIGINT);
+    const CommandRun result = run.finish();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err.find("interrupted"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("40 frames in"), std::string::npos) << result.out;
+    EXPECT_TRUE(temporaries(dir / "out").empty());
 }

@@ -108,6 +108,21 @@ TEST_F(TaviPanel, UncheckingEnabledIsSavedWithTheScene) {
     EXPECT_FALSE(readScene(dir / "shot.tvs").filters.at(0).enabled);
 }
 
+TEST_F(TaviPanel, SettingsGivenOnTheCommandLineLeaveAFilterThatIsOffAlone) {
+    // As for tavi process: they reach the filters that run.
+    std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" off 0 10 100\n";
+    script("ok.txt", "ok\n");
+    Result run = tavi("panel frame.png --scene shot.tvs --strength 60 --script ok.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("OK; settings now 0 10 100"), std::string::npos) << run.out;
+    EXPECT_EQ(readScene(dir / "shot.tvs").filters.at(0), (SceneFilter{"Tavi", false, "0 10 100"}));
+
+    std::ofstream(dir / "on.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 0 10 100\n";
+    run = tavi("panel frame.png --scene on.tvs --strength 60 --script ok.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("OK; settings now 0 60 100"), std::string::npos) << run.out;
+}
+
 TEST_F(TaviPanel, ScriptErrorsNameTheLineAndWriteNothing) {
     std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
     const std::string before = slurp(dir / "shot.tvs");

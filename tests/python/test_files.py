@@ -141,3 +141,17 @@ def test_a_failed_write_in_place_keeps_the_old_file(tmp_path):
 def test_bad_settings_raise_value_error_before_the_file_is_read(tmp_path, keywords, words):
     with pytest.raises(ValueError, match=words):
         tavi.antialias_file(tmp_path / "none.png", **keywords)
+
+
+@pytest.mark.parametrize("arguments, keywords, words", [
+    ((123,), {}, "path must be a str or an os.PathLike, not int"),
+    (("a.png", 7), {}, "output must be a str or an os.PathLike, not int"),
+    (("a.png",), {"strength": True}, "strength must be an int from 0 to 100, not bool"),
+    (("a.png",), {"enabled": 1}, "enabled must be a bool"),
+    (("a.png",), {"layer": 3}, "layer must be a str"),
+    (("a.png",), {"stregth": 5}, "unexpected keyword argument 'stregth'"),
+    ((), {}, "missing its path"),
+])
+def test_arguments_of_the_wrong_type_are_named(arguments, keywords, words):
+    with pytest.raises(TypeError, match=words):
+        tavi.antialias_file(*arguments, **keywords)

@@ -8,7 +8,11 @@
 namespace tavi::test {
 
 BufferLedger &BufferLedger::get() {
-    static BufferLedger ledger;
+    static BufferLedger ledger = [] {
+        BufferLedger fresh;
+        if (const char *limit = std::getenv("TAVI_TEST_BUFFER_LIMIT")) fresh.limit = std::strtoull(limit, nullptr, 10);
+        return fresh;
+    }();
     return ledger;
 }
 

@@ -1,5 +1,8 @@
 // The module's allocator as the tests link it: it records every buffer
-// obtained and released, and fails the requests it is told to.
+// obtained and released, and fails the requests it is told to. Linked into
+// something another program loads (the GEGL operation that the gegl
+// program runs in a test), it starts with the limit the environment
+// variable TAVI_TEST_BUFFER_LIMIT gives, in bytes.
 #pragma once
 
 #include <cstddef>

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "host/base/live_temporaries.h"
+#include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
 
 namespace fs = std::filesystem;
@@ -20,11 +21,16 @@ namespace {
 
 std::atomic<unsigned long> temporaryCounter{0};
 
+// As the system counts links in a path before it gives up (SYMLOOP_MAX).
+constexpr int kMostLinks = 40;
+
 std::string systemError() { return std::strerror(errno); }
 
-fs::path unusedTemporaryBeside(const fs::path &target) {
+// Beside `replaced`, with the extension of the name the caller gave.
+fs::path unusedTemporaryBeside(const fs::path &replaced, const fs::path &target) {
+    const fs::path named = fs::path(replaced).replace_extension(target.extension());
     for (;;) {
-        fs::path candidate = temporaryNameFor(target, temporaryCounter++);
+        fs::path candidate = temporaryNameFor(named, temporaryCounter++);
         std::error_code error;
         if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
     }
@@ -50,14 +56,41 @@ std::optional<std::string> syncAndClose(int descriptor) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)), temporary_(unusedTemporaryBeside(target_)) {}
+std::optional<fs::path> writtenFile(const fs::path &path, std::string *problem) {
+    fs::path file = path;
+    for (int links = 0; links <= kMostLinks; ++links) {
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return file;
+        std::error_code error;
+        const fs::path next = fs::read_symlink(file, error);
+        if (error) {
+            if (problem) *problem = "cannot read the symbolic link " + file.string() + " (" + error.message() + ")";
+            return std::nullopt;
+        }
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    if (problem) *problem = std::strerror(ELOOP);
+    return std::nullopt;
+}
+
+AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)) {
+    std::string problem;
+    if (std::optional<fs::path> file = writtenFile(target_, &problem)) {
+        replaced_ = std::move(*file);
+    } else {
+        unresolved_ = problem;
+        replaced_ = target_;
+    }
+    temporary_ = unusedTemporaryBeside(replaced_, target_);
+}
 
 AtomicFile::~AtomicFile() {
     if (!committed_) live_temporaries::discard(temporary_);
 }
 
 std::optional<std::string> AtomicFile::write(std::span<const unsigned char> bytes) {
-    const int descriptor = live_temporaries::create(temporary_, creationMode(target_));
+    if (unresolved_) return unresolved_;
+    const int descriptor = live_temporaries::create(temporary_, creationMode(replaced_));
     if (descriptor < 0) return systemError();
     while (!bytes.empty()) {
         const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
@@ -73,6 +106,7 @@ std::optional<std::string> AtomicFile::write(std::span<const unsigned char> byte
 }
 
 std::optional<std::string> AtomicFile::lend() {
+    if (unresolved_) return unresolved_;
     if (!live_temporaries::lend(temporary_)) return "interrupted";
     return std::nullopt;
 }
@@ -85,7 +119,8 @@ std::optional<std::string> AtomicFile::flush() {
 }
 
 std::optional<std::string> AtomicFile::commit() {
-    if (auto failure = live_temporaries::place(temporary_, target_)) return failure;
+    if (unresolved_) return unresolved_;
+    if (auto failure = live_temporaries::place(temporary_, replaced_)) return failure;
     committed_ = true;
     return std::nullopt;
 }
@@ -94,7 +129,7 @@ void writeFileAtomically(const fs::path &target, std::string_view bytes) {
     AtomicFile file(target);
     auto failure = file.write({reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size()});
     if (!failure) failure = file.commit();
-    if (failure) throw std::runtime_error(target.string() + ": cannot write (" + *failure + ")");
+    if (failure) throw std::runtime_error(shownPath(target) + ": cannot write (" + *failure + ")");
 }
 
 }  // namespace tavi::host

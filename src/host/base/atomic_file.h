@@ -1,11 +1,13 @@
 // Writing a file so that readers see either the old file or the whole new
 // one: the data go to a hidden temporary file beside it, are flushed to the
 // disk, and the temporary is renamed into place. An existing file's
-// permissions carry over (the temporary has them from the start); a
-// symbolic link at the target is replaced, not followed; anything else that
-// is not a regular file (a device, a FIFO, a folder) is never replaced.
-// The temporary's name (temporary_names.h) fits wherever the target's does,
-// and while it exists it is listed in live_temporaries.h.
+// permissions carry over (the temporary has them from the start). A
+// symbolic link at the target is written through: the file at the end of
+// its chain of links is replaced the same way (made, where the link
+// dangles), and the link stays. Anything else that is not a regular file
+// (a device, a FIFO, a folder) is never replaced. The temporary's name
+// (temporary_names.h) fits wherever the replaced file's does, and while it
+// exists it is listed in live_temporaries.h.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +17,12 @@
 #include <string_view>
 
 namespace tavi::host {
+
+// The file a write to `path` replaces: `path` itself, or where it is a
+// symbolic link, the end of its chain of links (a relative link read from
+// the link's folder). Nothing, with `problem` set, for a chain that loops or
+// cannot be read.
+std::optional<std::filesystem::path> writtenFile(const std::filesystem::path &path, std::string *problem = nullptr);
 
 // One replacement of `target`. The temporary file is removed on
 // destruction unless commit() put it in place. Failures are returned as the
@@ -26,8 +34,11 @@ public:
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
 
+    // The path as given, for messages.
     const std::filesystem::path &target() const { return target_; }
-    // A name in the target's folder that no file has, ending in the
+    // The file replaced: the target, or the file its links lead to.
+    const std::filesystem::path &replaced() const { return replaced_; }
+    // A name in the replaced file's folder that no file has, ending in the
     // target's extension so that nothing which looks at the name mistakes
     // the format. For writers that need a path rather than bytes.
     const std::filesystem::path &temporary() const { return temporary_; }
@@ -44,6 +55,8 @@ public:
 
 private:
     std::filesystem::path target_;
+    std::filesystem::path replaced_;
+    std::optional<std::string> unresolved_;  // why the links lead nowhere
     std::filesystem::path temporary_;
     bool committed_ = false;
 };

@@ -24,7 +24,8 @@ IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::
         changed = filter(image.pixels(), image.form());
     } catch (const std::bad_alloc &) {
         const PixelView pixels = image.pixels();
-        const std::uint64_t needed = frameBytesNeeded(pixels.width, pixels.height, image.storedBytes());
+        const std::uint64_t needed =
+            frameBytesNeeded(pixels.width, pixels.height, image.storedBytes(), request.filters);
         return Result::failure(input.string() + ": " + notEnoughMemory(pixels.width, pixels.height, needed));
     }
 

@@ -15,12 +15,13 @@ std::optional<std::string> irregularInput(const std::filesystem::path &path) {
     return std::string("is ") + fileKindName(st.st_mode) + ", not an image file; only regular files are read";
 }
 
-std::uint64_t frameBytesNeeded(long long width, long long height, std::uint64_t storedBytes) {
+std::uint64_t frameBytesNeeded(long long width, long long height, std::uint64_t storedBytes, std::size_t filters) {
     const std::uint64_t pixels = std::uint64_t(std::max(width, 0LL)) * std::uint64_t(std::max(height, 0LL));
     const std::uint64_t rgba = 4 * pixels;
-    const std::uint64_t read = storedBytes + storedBytes + rgba;
-    const std::uint64_t filtered = storedBytes + 4 * rgba;
-    const std::uint64_t written = storedBytes + storedBytes + rgba;
+    const std::uint64_t planes = std::uint64_t(filters) * rgba;
+    const std::uint64_t read = storedBytes + storedBytes + planes;
+    const std::uint64_t filtered = storedBytes + 3 * rgba + planes;
+    const std::uint64_t written = storedBytes + storedBytes + planes;
     return std::max({read, filtered, written});
 }
 
@@ -30,8 +31,9 @@ std::string notEnoughMemory(long long width, long long height, std::uint64_t byt
            std::to_string(mebibytes) + " MiB)";
 }
 
-std::optional<std::string> memoryShortfall(long long width, long long height, std::uint64_t storedBytes) {
-    const std::uint64_t bytes = frameBytesNeeded(width, height, storedBytes);
+std::optional<std::string> memoryShortfall(long long width, long long height, std::uint64_t storedBytes,
+                                           std::size_t filters) {
+    const std::uint64_t bytes = frameBytesNeeded(width, height, storedBytes, filters);
     if (bytes > SIZE_MAX) return notEnoughMemory(width, height, bytes);
     // Asked of the allocator the frame's buffers come from; the pages are
     // never touched, so the try costs no memory. Volatile, so that the

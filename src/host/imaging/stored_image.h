@@ -62,6 +62,10 @@ struct ReadRequest {
     // premultiplied as it is read, and CMYK or CIELAB bound for a format
     // without them is read as RGB, as OpenImageIO converts them.
     std::optional<OutputFormat> output;
+    // How many filters the frame goes through, each with planes of its
+    // own: the memory the frame needs is asked for before its pixels are
+    // read.
+    std::size_t filters = 1;
 };
 
 class StoredImage {

@@ -148,7 +148,7 @@ std::optional<std::string> describeParts(OIIO::ImageInput &input, StoredParts &s
 // premultiply only what they hand over as float, and OpenImageIO's own
 // conversions start from that.
 std::optional<std::string> readPixels(const fs::path &path, OIIO::ImageInput &input, StoredParts &stored,
-                                      Notices &notices) {
+                                      std::size_t filters, Notices &notices) {
     const std::string name = path.string();
     for (std::size_t p = 0; p < stored.parts.size(); ++p) {
         StoredPart &part = stored.parts[p];
@@ -166,7 +166,7 @@ std::optional<std::string> readPixels(const fs::path &path, OIIO::ImageInput &in
         }
     }
     const OIIO::ImageSpec &treatedSpec = stored.treatedLevel().spec;
-    if (auto shortfall = memoryShortfall(treatedSpec.width, treatedSpec.height, stored.bytes()))
+    if (auto shortfall = memoryShortfall(treatedSpec.width, treatedSpec.height, stored.bytes(), filters))
         return name + ": " + *shortfall;
 
     for (std::size_t p = 0; p < stored.parts.size(); ++p) {
@@ -253,7 +253,8 @@ IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &reque
                                                                     : stored.label;
         stored.inks = settings.rawColour && holdsInks(first);
 
-        if (auto problem = readPixels(path, input, stored, loaded.notices)) return Result::failure(*problem);
+        if (auto problem = readPixels(path, input, stored, request.filters, loaded.notices))
+            return Result::failure(*problem);
         if (premultiplyHere)
             for (StoredPart &part : stored.parts)
                 for (StoredLevel &level : part.levels) premultiplyFloats(level);

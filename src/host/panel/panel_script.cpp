@@ -1,47 +1,23 @@
 #include "host/panel/panel_script.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "host/base/line_words.h"
+#include "host/base/shown_text.h"
+#include "host/base/text_file.h"
 
 namespace tavi::host {
 
 namespace {
 
 constexpr int kPointerLimit = 32767;
-// Longer words of a script are cut to this many bytes in messages.
-constexpr std::size_t kShownBytes = 40;
-
-// A word of the script as a message shows it: control characters escaped,
-// and cut (never inside a UTF-8 character) when it runs long.
-std::string shown(std::string_view text) {
-    std::string_view head = text;
-    if (head.size() > kShownBytes) {
-        std::size_t cut = kShownBytes;
-        while (cut > 0 && (static_cast<unsigned char>(head[cut]) & 0xC0) == 0x80) --cut;
-        head = head.substr(0, cut);
-    }
-    static const char digits[] = "0123456789abcdef";
-    std::string result;
-    for (char c : head) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '\t')
-            result += "\\t";
-        else if (byte < 0x20 || byte == 0x7F)
-            result += std::string("\\x") + digits[byte >> 4] + digits[byte & 15];
-        else
-            result += c;
-    }
-    if (head.size() < text.size()) result += "...";
-    return result;
-}
+// Far more than a person writes; a limit so that no device is read for ever.
+constexpr std::size_t kMaxScriptBytes = 1 << 20;
 
 // The control as the script's user knows it: by the label the script
 // gave; the drag button, which has none, as what it is.
 std::string scriptName(const ScriptEvent &event) {
-    return event.action == ScriptEvent::Action::Drag ? "the drag button" : shown(event.control);
+    return event.action == ScriptEvent::Action::Drag ? "the drag button" : shownText(event.control);
 }
 
 // What a user could not do with the control just now.
@@ -80,7 +56,7 @@ std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) 
         if (*x < -kPointerLimit - 1 || *x > kPointerLimit || *y < -kPointerLimit - 1 || *y > kPointerLimit)
             return "drag coordinates lie in -32768..32767";
         if (args.size() == 3 && args[2] != "start")
-            return "drag takes only start after X Y, not '" + shown(args[2]) + "'";
+            return "drag takes only start after X Y, not '" + shownText(args[2]) + "'";
         event.action = Action::Drag;
         event.x = *x;
         event.y = *y;
@@ -92,7 +68,7 @@ std::optional<std::string> parseLine(std::string_view text, ScriptEvent &event) 
         event.action = command == "ok" ? Action::Ok : Action::Cancel;
         return std::nullopt;
     }
-    return "unknown command '" + shown(command) + "'";
+    return "unknown command '" + shownText(command) + "'";
 }
 
 struct Resolved {
@@ -111,11 +87,11 @@ Resolved resolveValue(const ControlState &control, const std::string &text) {
             if (control.spec.items[i] == text) return {int(i), std::nullopt};
         std::string items;
         for (const std::string &item : control.spec.items) items += (items.empty() ? "" : ", ") + item;
-        return {0, "'" + shown(text) + "' is not an item of " + name + " (" + items + ")"};
+        return {0, "'" + shownText(text) + "' is not an item of " + name + " (" + items + ")"};
     }
-    if (!number) return {0, "'" + shown(text) + "' is not a number"};
+    if (!number) return {0, "'" + shownText(text) + "' is not a number"};
     if (*number < range->min || *number > range->max)
-        return {0, shown(text) + " is outside " + name + "'s range " + std::to_string(range->min) + " to " +
+        return {0, shownText(text) + " is outside " + name + "'s range " + std::to_string(range->min) + " to " +
                        std::to_string(range->max)};
     return {*number, std::nullopt};
 }
@@ -152,15 +128,14 @@ PanelScript PanelScript::parse(std::string_view text, std::string source) {
 }
 
 PanelScript PanelScript::load(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (auto problem = readTextFile(path, kMaxScriptBytes, "a panel script", text)) {
         PanelScript script;
-        script.source_ = path.string();
-        script.error_ = ScriptError{0, "cannot read the script"};
+        script.source_ = shownPath(path);
+        script.error_ = ScriptError{0, *problem};
         return script;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse(text, path.string());
+    return parse(text, shownPath(path));
 }
 
 std::string describeError(const std::string &source, const ScriptError &error) {
@@ -178,9 +153,9 @@ std::optional<ScriptError> ScriptPlayer::check(const HostPanel &panel) const {
         const auto fail = [&](std::string message) { return ScriptError{event.line, std::move(message)}; };
         if (event.action == Action::Set || event.action == Action::Click) {
             const HostControl *control = panel.findControl(event.control);
-            if (control == nullptr) return fail("the panel has no control named '" + shown(event.control) + "'");
+            if (control == nullptr) return fail("the panel has no control named '" + shownText(event.control) + "'");
             if (event.action == Action::Click && control->state.kind != ControlKind::Button)
-                return fail(shown(event.control) + " is not a button");
+                return fail(shownText(event.control) + " is not a button");
             if (event.action == Action::Set) {
                 if (auto problem = resolveValue(control->state, event.value).problem) return fail(*problem);
             }

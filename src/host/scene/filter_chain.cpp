@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/base/shown_text.h"
 #include "host/loader/memory_frame.h"
 
 namespace tavi::host {
@@ -9,8 +10,8 @@ namespace tavi::host {
 FilterChain::FilterChain(FilterModule &module, const std::vector<SceneFilter> &filters) {
     for (const SceneFilter &f : filters) {
         if (f.server != module.serverName())
-            throw ModuleError(module.file().string() + ": has no image filter \"" + f.server + "\" (it offers \"" +
-                              module.serverName() + "\")");
+            throw ModuleError(shownPath(module.file()) + ": has no image filter \"" + shownText(f.server) +
+                              "\" (it offers \"" + module.serverName() + "\")");
         if (!f.enabled) continue;
         auto filter = std::make_unique<HostedFilter>(module);
         filter->load(f.settings);

@@ -1,23 +1,26 @@
 #include "host/scene/scene_edit.h"
 
+#include <map>
 #include <utility>
 
-#include "host/base/atomic_file.h"
 #include "host/base/line_words.h"
+#include "host/base/shown_text.h"
 
 namespace tavi::host {
 
-std::string replaceFilterEntry(std::string_view text, const std::string &name, std::size_t index,
-                               const SceneFilter &filter) {
-    const std::size_t entries = parseScene(text, name).filters.size();
-    if (index >= entries)
-        throw SceneError(name + ": holds " + std::to_string(entries) + " image filter" + (entries == 1 ? "" : "s") +
-                         ", not the one to save");
-    std::string formatted;
-    try {
-        formatted = formatFilterEntry(filter);
-    } catch (const SceneError &e) {
-        throw SceneError(name + ": " + e.what());
+std::string replaceFilterEntries(std::string_view text, const std::string &name,
+                                 const std::vector<std::pair<std::size_t, SceneFilter>> &entries) {
+    const std::size_t count = parseScene(text, name).filters.size();
+    std::map<std::size_t, std::string> formatted;
+    for (const auto &[index, filter] : entries) {
+        if (index >= count)
+            throw SceneError(name + ": holds " + std::to_string(count) + " image filter" + (count == 1 ? "" : "s") +
+                             ", not the one to save");
+        try {
+            formatted[index] = formatFilterEntry(filter);
+        } catch (const SceneError &e) {
+            throw SceneError(name + ": " + e.what());
+        }
     }
 
     // The same lines parseScene reads: after the header, every line that is
@@ -37,10 +40,11 @@ std::string replaceFilterEntry(std::string_view text, const std::string &name, s
 
         const std::string_view content = trim(line);
         const bool entry = !content.empty() && content.front() != '#' && std::exchange(header, true);
-        if (entry && seen++ == index) {
+        const auto replacement = entry ? formatted.find(seen++) : formatted.end();
+        if (replacement != formatted.end()) {
             const std::size_t indent = line.find_first_not_of(" \t");
             const bool carriageReturn = line.back() == '\r';
-            result.append(line.substr(0, indent)).append(formatted).append(carriageReturn ? "\r" : "");
+            result.append(line.substr(0, indent)).append(replacement->second).append(carriageReturn ? "\r" : "");
         } else {
             result.append(line);
         }
@@ -49,13 +53,13 @@ std::string replaceFilterEntry(std::string_view text, const std::string &name, s
     return result;
 }
 
+std::string replaceFilterEntry(std::string_view text, const std::string &name, std::size_t index,
+                               const SceneFilter &filter) {
+    return replaceFilterEntries(text, name, {{index, filter}});
+}
+
 void saveFilterEntry(const std::filesystem::path &file, std::size_t index, const SceneFilter &filter) {
-    const std::string text = replaceFilterEntry(readSceneText(file), file.string(), index, filter);
-    try {
-        writeFileAtomically(file, text);
-    } catch (const std::exception &e) {
-        throw SceneError(e.what());
-    }
+    writeSceneText(file, replaceFilterEntry(readSceneText(file), shownPath(file), index, filter));
 }
 
 }  // namespace tavi::host

@@ -8,14 +8,20 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "host/scene/scene_file.h"
 
 namespace tavi::host {
 
-// `text` with the line of its ImageFilter entry number `index` (from 0)
-// replaced by `filter`'s. Throws SceneError naming `name` when the text is
-// no scene or holds no such entry.
+// `text` with the lines of its ImageFilter entries numbered by the pairs'
+// first (from 0) replaced by their filters' lines. Throws SceneError naming
+// `name` (a file name as shown) when the text is no scene or holds no such
+// entry.
+std::string replaceFilterEntries(std::string_view text, const std::string &name,
+                                 const std::vector<std::pair<std::size_t, SceneFilter>> &entries);
+// The same for one entry.
 std::string replaceFilterEntry(std::string_view text, const std::string &name, std::size_t index,
                                const SceneFilter &filter);
 

@@ -1,12 +1,11 @@
 #include "host/scene/scene_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "host/base/atomic_file.h"
 #include "host/base/line_words.h"
+#include "host/base/shown_text.h"
+#include "host/base/text_file.h"
 
 namespace tavi::host {
 
@@ -58,7 +57,7 @@ public:
         else if (state == "off")
             f.enabled = false;
         else
-            fail("expected \"on\" or \"off\" after the server name, found \"" + std::string(state) + "\"");
+            fail("expected \"on\" or \"off\" after the server name, found \"" + shownText(state) + "\"");
 
         const std::string_view settings = trim(rest);
         if (settings.size() > kMaxSettingsLine)
@@ -97,16 +96,18 @@ Scene parseScene(std::string_view text, const std::string &name, const SettingsC
             if (keyword != kHeader) parser.fail("not a scene file: expected the header \"TaviScene 1\"");
             const std::string_view version = nextWord(rest);
             if (version != std::to_string(kSceneFormatVersion))
-                parser.fail("scene format version \"" + std::string(version) + "\" is not supported (this host reads " +
+                parser.fail("scene format version \"" + shownText(version) + "\" is not supported (this host reads " +
                             std::to_string(kSceneFormatVersion) + ")");
             if (!trim(rest).empty()) parser.fail("unexpected text after the header");
             haveHeader = true;
         } else if (keyword == kFilterEntry) {
+            if (scene.filters.size() == kMaxSceneFilters)
+                parser.fail("more image filters than a scene may hold (" + std::to_string(kMaxSceneFilters) + ")");
             scene.filters.push_back(parser.filter(rest));
             if (check)
                 if (std::optional<std::string> problem = check(scene.filters.back())) parser.fail(*problem);
         } else {
-            parser.fail("unknown entry \"" + std::string(keyword) + "\" (expected ImageFilter)");
+            parser.fail("unknown entry \"" + shownText(keyword) + "\" (expected ImageFilter)");
         }
     }
     if (!haveHeader) throw SceneError(name + ": not a scene file: it is empty");
@@ -123,30 +124,23 @@ std::string formatScene(const Scene &scene) {
 
 std::string formatFilterEntry(const SceneFilter &f) {
     if (f.server.empty() || f.server.find_first_of("\"\\") != std::string::npos || hasControlCharacter(f.server))
-        throw SceneError("cannot write the image filter \"" + f.server + "\": its name cannot be stored");
+        throw SceneError("cannot write the image filter \"" + shownText(f.server) + "\": its name cannot be stored");
     if (hasControlCharacterBesidesTab(f.settings) || f.settings.size() > kMaxSettingsLine)
-        throw SceneError("cannot write the settings of \"" + f.server + "\": the line cannot be stored");
+        throw SceneError("cannot write the settings of \"" + shownText(f.server) + "\": the line cannot be stored");
     std::string line = std::string(kFilterEntry) + " \"" + f.server + "\" " + (f.enabled ? "on" : "off");
     if (!f.settings.empty()) line += ' ' + f.settings;
     return line;
 }
 
 Scene readScene(const std::filesystem::path &file, const SettingsCheck &check) {
-    return parseScene(readSceneText(file), file.string(), check);
+    return parseScene(readSceneText(file), shownPath(file), check);
 }
 
 std::string readSceneText(const std::filesystem::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        const int err = errno;
-        std::error_code ec;
-        if (!std::filesystem::exists(file, ec)) throw SceneError(file.string() + ": no such file");
-        throw SceneError(file.string() + ": cannot be read (" + std::strerror(err) + ")");
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw SceneError(file.string() + ": read error");
-    return text.str();
+    std::string text;
+    if (auto problem = readTextFile(file, kMaxSceneFileBytes, "a scene file", text))
+        throw SceneError(shownPath(file) + ": " + *problem);
+    return text;
 }
 
 void writeScene(const std::filesystem::path &file, const Scene &scene) {
@@ -154,8 +148,12 @@ void writeScene(const std::filesystem::path &file, const Scene &scene) {
     try {
         text = formatScene(scene);
     } catch (const SceneError &e) {
-        throw SceneError(file.string() + ": " + e.what());
+        throw SceneError(shownPath(file) + ": " + e.what());
     }
+    writeSceneText(file, text);
+}
+
+void writeSceneText(const std::filesystem::path &file, std::string_view text) {
     try {
         writeFileAtomically(file, text);
     } catch (const std::exception &e) {

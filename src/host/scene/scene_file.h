@@ -9,7 +9,9 @@
 // Each "ImageFilter" line names the server in double quotes (no quote or
 // backslash inside), then "on" or "off", then the settings line exactly as
 // the filter wrote it, up to the end of the line (at most 119 bytes, no
-// control characters but tabs).
+// control characters but tabs). A scene holds at most kMaxSceneFilters
+// filters, each an instance with planes of its own, and a scene file is a
+// regular file of at most kMaxSceneFileBytes.
 #pragma once
 
 #include <filesystem>
@@ -45,14 +47,17 @@ constexpr int kSceneFormatVersion = 1;
 // Some editors put it in front of a UTF-8 file; it is skipped and kept.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kMaxSettingsLine = 119;
+constexpr std::size_t kMaxSceneFilters = 64;
+constexpr std::size_t kMaxSceneFileBytes = 1 << 20;
 
 // What a filter's own settings line must hold, checked as the scene is
 // read: nothing when the line is fine, else what is wrong with it.
 using SettingsCheck = std::function<std::optional<std::string>(const SceneFilter &filter)>;
 
-// Parses scene text; `name` is used in error messages. A UTF-8 byte order
-// mark in front is skipped. Throws SceneError, also when `check` finds
-// fault with a filter's settings.
+// Parses scene text; `name` is used in error messages as it is, so it is
+// the file's name as shown (shownPath). A UTF-8 byte order mark in front is
+// skipped. Throws SceneError, also when `check` finds fault with a filter's
+// settings; words of the text are shown escaped and cut (shownText).
 Scene parseScene(std::string_view text, const std::string &name, const SettingsCheck &check = {});
 // The text of a scene. Throws SceneError for a filter that cannot be
 // written (a quote in its name, a control character in its settings).
@@ -62,10 +67,13 @@ std::string formatFilterEntry(const SceneFilter &filter);
 
 // Reads a scene file. Throws SceneError naming the file.
 Scene readScene(const std::filesystem::path &file, const SettingsCheck &check = {});
-// The bytes of a scene file. Throws SceneError naming the file.
+// The bytes of a scene file. Throws SceneError naming the file when it is
+// missing, unreadable, not a regular file or larger than kMaxSceneFileBytes.
 std::string readSceneText(const std::filesystem::path &file);
 // Writes a scene file through a temporary file renamed into place, so a
 // failure leaves any earlier file as it was. Throws SceneError.
 void writeScene(const std::filesystem::path &file, const Scene &scene);
+// The same for a scene's text as it is.
+void writeSceneText(const std::filesystem::path &file, std::string_view text);
 
 }  // namespace tavi::host

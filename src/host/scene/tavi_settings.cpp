@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/base/line_words.h"
+#include "host/base/shown_text.h"
 
 namespace tavi::host {
 
@@ -35,15 +36,15 @@ std::optional<std::string> TaviSettings::problemWith(std::string_view line) {
     const std::string expected = "the Tavi settings are three whole numbers, target (0 to " +
                                  std::to_string(kMaxTarget) + "), strength (0 to " + std::to_string(kMaxStrength) +
                                  ") and threshold (0 to " + std::to_string(kMaxThreshold) + ")";
-    if (numbers.size() != 3) return expected + ", not \"" + std::string(trim(line)) + "\"";
+    if (numbers.size() != 3) return expected + ", not \"" + shownText(trim(line)) + "\"";
     const char *names[3] = {"target", "strength", "threshold"};
     const int limits[3] = {kMaxTarget, kMaxStrength, kMaxThreshold};
     for (int i = 0; i < 3; ++i) {
-        const std::string word(numbers[i]);
-        if (!decimal(word)) return expected + "; \"" + word + "\" is not a decimal integer";
+        const std::string_view word = numbers[i];
+        if (!decimal(word)) return expected + "; \"" + shownText(word) + "\" is not a decimal integer";
         const std::optional<int> value = wholeNumber(word);
         if (!value || *value < 0 || *value > limits[i])
-            return std::string(names[i]) + " " + word + " is outside 0 to " + std::to_string(limits[i]);
+            return std::string(names[i]) + " " + shownText(word) + " is outside 0 to " + std::to_string(limits[i]);
     }
     return std::nullopt;
 }

@@ -1,7 +1,15 @@
 /*
  * tavi:antialias, the Tavi filter as a GEGL operation (GIMP 2.10 and later,
  * the gegl command). It works on the whole image at once: the filter
- * follows edges across the frame, so it cannot run tile by tile.
+ * follows edges across the frame, so it cannot run tile by tile. An input
+ * without bounds (gegl:checkerboard, say) has no whole image: there the
+ * region asked of the operation is the frame, filtered as `tavi process`
+ * filters a file holding those pixels.
+ *
+ * A failure (no memory for the frame, or the filter refusing it) is never
+ * passed off as a result: a warning gives the library's reason, and the
+ * output is left empty, fully transparent, rather than a copy of the input
+ * that would look as if the filter had found nothing to do.
  *
  * Alpha: the pixels are asked of babl in the image's own form (for an
  * 8-bit PNG or GIMP layer, straight "R'G'B'A u8") and the C library applies
@@ -66,7 +74,8 @@ static gboolean is_whole_image(const GeglRectangle *box) {
     return box != NULL && !gegl_rectangle_is_empty(box) && !gegl_rectangle_is_infinite_plane(box);
 }
 
-/* Any part of the output needs all of the input ... */
+/* Any part of the output needs all of the input (or, without bounds, the
+   region asked for) ... */
 static GeglRectangle get_required_for_output(GeglOperation *operation, const gchar *input_pad,
                                              const GeglRectangle *roi) {
     (void)input_pad;
@@ -91,36 +100,34 @@ static tavi_status filter_pixels(void *pixels, const GeglRectangle *area, Workin
     return TAVI_ERROR_INTERNAL;
 }
 
+/* Says why the frame could not be filtered; the output stays empty. */
+static gboolean fail(const GeglRectangle *area, const char *reason) {
+    g_warning("tavi:antialias: the %d x %d image is not filtered: %s; the output is left empty (transparent)",
+              area->width, area->height, reason);
+    return FALSE;
+}
+
 static gboolean process(GeglOperation *operation, GeglBuffer *input, GeglBuffer *output, const GeglRectangle *result,
                         gint level) {
     GeglProperties *o = GEGL_PROPERTIES(operation);
     const GeglRectangle *box = gegl_operation_source_get_bounding_box(operation, "input");
     const WorkingFormat working = working_format(gegl_operation_get_source_format(operation, "input"));
+    /* The frame: the whole image, or the region asked of an endless one. */
+    const GeglRectangle *area = is_whole_image(box) ? box : result;
     (void)level;
-
-    /* An endless plane has no frame to filter: it passes through. */
-    if (!is_whole_image(box)) {
-        gegl_buffer_copy(input, result, GEGL_ABYSS_NONE, output, result);
-        return TRUE;
-    }
+    if (gegl_rectangle_is_empty(area)) return TRUE;
 
     const gsize pixel_bytes = (gsize)babl_format_get_bytes_per_pixel(working.format);
-    const gsize count = (gsize)box->width * (gsize)box->height;
+    const gsize count = (gsize)area->width * (gsize)area->height;
     guchar *pixels = count <= G_MAXSIZE / pixel_bytes ? g_try_malloc(count * pixel_bytes) : NULL;
-    if (pixels == NULL) {
-        g_warning("tavi:antialias: no memory for a %d x %d image; left as it was", box->width, box->height);
-        gegl_buffer_copy(input, box, GEGL_ABYSS_NONE, output, box);
-        return TRUE;
-    }
-    gegl_buffer_get(input, box, 1.0, working.format, pixels, GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
+    if (pixels == NULL) return fail(area, "not enough memory for the image");
+    gegl_buffer_get(input, area, 1.0, working.format, pixels, GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_NONE);
 
     const tavi_settings settings = {(int)o->target, o->strength, o->threshold, 1};
-    const tavi_status status = filter_pixels(pixels, box, working, &settings);
-    if (status != TAVI_OK) g_warning("tavi:antialias: %s; the image is left as it was", tavi_last_error());
-
-    gegl_buffer_set(output, box, 0, working.format, pixels, GEGL_AUTO_ROWSTRIDE);
+    const tavi_status status = filter_pixels(pixels, area, working, &settings);
+    if (status == TAVI_OK) gegl_buffer_set(output, area, 0, working.format, pixels, GEGL_AUTO_ROWSTRIDE);
     g_free(pixels);
-    return TRUE;
+    return status == TAVI_OK ? TRUE : fail(area, tavi_last_error());
 }
 
 static void gegl_op_class_init(GeglOpClass *klass) {

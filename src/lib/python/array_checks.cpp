@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "host/base/shown_text.h"
+
 namespace tavi::python {
 
 namespace {
@@ -19,7 +21,8 @@ Samples samplesOf(const py::array &a) {
     if (type.equal(py::dtype::of<std::uint16_t>())) return Samples::uint16;
     if (type.equal(py::dtype("float16"))) return Samples::float16;
     if (type.equal(py::dtype::of<float>())) return Samples::float32;
-    throw py::type_error("image has dtype " + py::str(static_cast<const py::handle &>(type)).cast<std::string>() +
+    throw py::type_error("image has dtype " +
+                         host::shownText(py::str(static_cast<const py::handle &>(type)).cast<std::string>()) +
                          "; tavi takes uint8, uint16, float16 or float32 samples in native byte order");
 }
 
@@ -41,19 +44,6 @@ ImageShape checkImage(const py::object &image) {
         throw py::value_error("image is not C-contiguous (a slice or a transposed view?); "
                               "pass numpy.ascontiguousarray(image)");
     return {samples, int(a.shape(0)), int(a.shape(1)), int(a.shape(2))};
-}
-
-int targetNamed(const std::string &name) {
-    if (name == "rgb") return TAVI_TARGET_RGB;
-    if (name == "alpha") return TAVI_TARGET_ALPHA;
-    if (name == "rgba") return TAVI_TARGET_RGBA;
-    throw py::value_error("target \"" + name + "\" is none of \"rgb\", \"alpha\" and \"rgba\"");
-}
-
-tavi_alpha alphaNamed(const std::string &name) {
-    if (name == "straight") return TAVI_ALPHA_STRAIGHT;
-    if (name == "premultiplied") return TAVI_ALPHA_PREMULTIPLIED;
-    throw py::value_error("alpha \"" + name + "\" is neither \"straight\" nor \"premultiplied\"");
 }
 
 }  // namespace tavi::python

@@ -25,8 +25,4 @@ struct ImageShape {
 // float16 or float32 in native byte order.
 ImageShape checkImage(const py::object &image);
 
-// "rgb", "alpha", "rgba"; "straight", "premultiplied".
-int targetNamed(const std::string &name);
-tavi_alpha alphaNamed(const std::string &name);
-
 }  // namespace tavi::python

@@ -13,7 +13,7 @@
 #include "host/loader/filter_module.h"
 #include "lib/c/filter_pixels.h"
 #include "lib/c/image_request.h"
-#include "lib/python/array_checks.h"
+#include "lib/python/call_arguments.h"
 
 namespace py = pybind11;
 namespace fs = std::filesystem;
@@ -63,18 +63,16 @@ Outcome filterFile(const fs::path &input, const fs::path &output, const std::str
     return outcome;
 }
 
-std::vector<std::string> antialiasFile(const fs::path &input, const std::optional<fs::path> &output,
-                                       const std::string &target, int strength, int threshold,
-                                       const std::string &alpha, const std::string &layer, bool enabled) {
-    const tavi_settings settings{targetNamed(target), strength, threshold, enabled ? 1 : 0};
-    auto checked = lib::checkSettings(lib::ImageRequest{}, settings);
+std::vector<std::string> antialiasFile(const py::args &args, const py::kwargs &kwargs) {
+    const FileCallArguments call = checkFileArguments(args, kwargs);
+    auto checked = lib::checkSettings(lib::ImageRequest{}, call.settings);
     if (auto *refusal = std::get_if<lib::Refusal>(&checked)) throw py::value_error(refusal->message);
-    if (alpha != "auto") alphaNamed(alpha);  // raises for a name it does not know
 
     Outcome outcome;
     {
         py::gil_scoped_release released;
-        outcome = filterFile(input, output.value_or(input), layer, alpha, std::get<lib::ImageRequest>(checked));
+        outcome = filterFile(call.path, call.output.empty() ? call.path : call.output, call.layer, call.alpha,
+                             std::get<lib::ImageRequest>(checked));
     }
     if (outcome.exception) {
         PyErr_SetString(outcome.exception, outcome.message.c_str());
@@ -86,9 +84,7 @@ std::vector<std::string> antialiasFile(const fs::path &input, const std::optiona
 }  // namespace
 
 void defineAntialiasFile(py::module_ &module) {
-    module.def("antialias_file", &antialiasFile, py::arg("path"), py::arg("output") = py::none(), py::kw_only(),
-               py::arg("target") = "rgba", py::arg("strength") = 100, py::arg("threshold") = 224,
-               py::arg("alpha") = "auto", py::arg("layer") = "", py::arg("enabled") = true,
+    module.def("antialias_file", &antialiasFile,
                R"(antialias_file(path, output=None, *, target='rgba', strength=100, threshold=224, alpha='auto', layer='', enabled=True)
 --
 
@@ -110,8 +106,9 @@ written to a hidden temporary file beside the output and renamed into
 place, so a failure never leaves a half-written file and never touches the
 one there. Returns the notices `tavi process` prints (what a format could
 not hold). Raises OSError when the file cannot be read or written,
-MemoryError when the frame does not fit, ValueError for a setting out of
-range; each message names the file. The GIL is released while it works.)");
+MemoryError when the frame does not fit, TypeError for an argument of the
+wrong type and ValueError for a setting out of range; each message names
+the file or the argument. The GIL is released while it works.)");
 }
 
 }  // namespace tavi::python

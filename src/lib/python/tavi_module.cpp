@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "lib/python/array_checks.h"
+#include "lib/python/call_arguments.h"
 #include "lib/python/file_filter.h"
 #include "tavi/tavi.h"
 
@@ -39,17 +40,21 @@ tavi_status filterInPlace(void *pixels, const tavi::python::ImageShape &shape, t
 [[noreturn]] void raise(tavi_status status) {
     const std::string message = tavi_last_error();
     switch (status) {
-    case TAVI_ERROR_OUT_OF_MEMORY: throw std::bad_alloc();  // MemoryError
+    case TAVI_ERROR_OUT_OF_MEMORY:
+        // pybind11 turns std::bad_alloc into a MemoryError of its own words.
+        PyErr_SetString(PyExc_MemoryError, message.c_str());
+        throw py::error_already_set();
     case TAVI_ERROR_INTERNAL: throw std::runtime_error(message);
     default: throw py::value_error(message);
     }
 }
 
-py::array antialias(const py::object &image, const std::string &target, int strength, int threshold,
-                    const std::string &alpha, bool enabled) {
+py::array antialias(const py::args &args, const py::kwargs &kwargs) {
+    const tavi::python::CallArguments call = tavi::python::checkArguments(args, kwargs);
+    const py::object &image = call.image;
     const tavi::python::ImageShape shape = tavi::python::checkImage(image);
-    const tavi_settings settings{tavi::python::targetNamed(target), strength, threshold, enabled ? 1 : 0};
-    const tavi_alpha form = tavi::python::alphaNamed(alpha);
+    const tavi_settings &settings = call.settings;
+    const tavi_alpha form = call.alpha;
 
     const auto input = py::reinterpret_borrow<py::array>(image);
     py::array result(input.dtype(), {input.shape(0), input.shape(1), input.shape(2)});
@@ -71,14 +76,12 @@ py::array antialias(const py::object &image, const std::string &target, int stre
 PYBIND11_MODULE(_tavi, m) {
     m.doc() = "Tavi, the post-render anti-aliasing filter, for numpy images (the compiled part of tavi).";
     m.attr("__version__") = tavi_version();  // the version the library code inside was built as
+    // The arguments are checked by the module (lib/python/call_arguments.h).
     // The docstring starts with the signature in the form Python reads for
-    // its own built-in functions, so inspect.signature() works; pybind11's
-    // C++-typed line would hide it.
+    // its own built-in functions, so inspect.signature() works.
     py::options options;
     options.disable_function_signatures();
-    m.def("antialias", &antialias, py::arg("image"), py::kw_only(), py::arg("target") = "rgba",
-          py::arg("strength") = 100, py::arg("threshold") = 224, py::arg("alpha") = "straight",
-          py::arg("enabled") = true,
+    m.def("antialias", &antialias,
           R"(antialias(image, *, target='rgba', strength=100, threshold=224, alpha='straight', enabled=True)
 --
 
@@ -98,8 +101,12 @@ The bytes are those of `tavi process` on the same pixels. 8-bit colour is
 premultiplied on the way in and divided back where the filter changed a
 pixel; deeper samples keep their depth (full scale 65535, or 1.0 for
 floats) and only the filter's change is added to them. Raises TypeError for
-a wrong type or dtype, ValueError for a wrong shape, a non-contiguous array
-or a setting out of range. The GIL is released while the filter runs, so
-threads filtering different images run at once.)");
+a wrong type or dtype (of the image, or of a setting: str for target and
+alpha, int but not bool for strength and threshold, bool for enabled) and
+for a missing or unknown argument, ValueError for a wrong shape, a
+non-contiguous array or a setting out of range, MemoryError when the
+filter cannot have its memory. Messages name the argument and never show
+the image. The GIL is released while the filter runs, so threads
+filtering different images run at once.)");
     tavi::python::defineAntialiasFile(m);
 }

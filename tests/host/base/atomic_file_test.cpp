@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -74,7 +75,7 @@ TEST(AtomicFile, EveryNameTheFileSystemTakesCanBeWritten) {
         EXPECT_LE(temporary.size(), 255u);
         EXPECT_TRUE(temporary.ends_with(".png")) << temporary;
         EXPECT_TRUE(validUtf8(temporary)) << "cut inside a character: " << temporary;
-        EXPECT_EQ(temporaryOwner(temporary), ::getpid());
+        EXPECT_EQ(temporaryOwner(temporary), (TemporaryOwner{thisMachine(), ::getpid()}));
     }
     EXPECT_EQ(scratch.entries().size(), 2u) << "no temporary left behind";
 }
@@ -106,38 +107,110 @@ TEST(AtomicFile, WhatIsNotARegularFileIsNeverReplaced) {
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
 
-    // A symbolic link is replaced, not followed.
-    std::ofstream(scratch / "target.txt") << "kept";
-    fs::create_symlink("target.txt", scratch / "link.txt");
-    writeFileAtomically(scratch / "link.txt", "written");
-    EXPECT_FALSE(fs::is_symlink(scratch / "link.txt"));
-    EXPECT_EQ(contents(scratch / "target.txt"), "kept");
-    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"link.txt", "pipe.png", "target.txt"}));
+    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"pipe.png"}));
+}
+
+TEST(AtomicFile, ASymbolicLinkIsWrittenThroughAndStays) {
+    const tavi::test::ScratchFolder scratch;
+    fs::create_directories(scratch / "real");
+    std::ofstream(scratch / "real" / "old.txt") << "old";
+    ::chmod((scratch / "real" / "old.txt").c_str(), 0640);
+    fs::create_symlink("real/old.txt", scratch / "link.txt");
+    fs::create_symlink("link.txt", scratch / "chain.txt");
+    fs::create_symlink(scratch / "real" / "new.txt", scratch / "dangling.txt");
+
+    AtomicFile file(scratch / "chain.txt");
+    EXPECT_EQ(file.replaced(), scratch / "real" / "old.txt");
+    EXPECT_EQ(file.temporary().parent_path(), scratch / "real") << "beside the file it replaces, for the rename";
+    const std::string text = "written";
+    ASSERT_FALSE(file.write({reinterpret_cast<const unsigned char *>(text.data()), text.size()}));
+    ASSERT_FALSE(file.commit());
+    EXPECT_EQ(contents(scratch / "real" / "old.txt"), "written");
+    EXPECT_EQ(modeOf(scratch / "real" / "old.txt"), 0640u);
+    EXPECT_TRUE(fs::is_symlink(scratch / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(scratch / "chain.txt"));
+
+    // A dangling link: the file it names is made.
+    writeFileAtomically(scratch / "dangling.txt", "made");
+    EXPECT_TRUE(fs::is_symlink(scratch / "dangling.txt"));
+    EXPECT_EQ(contents(scratch / "real" / "new.txt"), "made");
+
+    // A loop of links leads nowhere: nothing is written, the links stay.
+    fs::create_symlink("b.txt", scratch / "a.txt");
+    fs::create_symlink("a.txt", scratch / "b.txt");
+    try {
+        writeFileAtomically(scratch / "a.txt", "lost");
+        ADD_FAILURE() << "a loop of links was written";
+    } catch (const std::runtime_error &e) {
+        EXPECT_NE(std::string(e.what()).find("a.txt: cannot write (Too many levels of symbolic links)"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(fs::is_symlink(scratch / "a.txt"));
+    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"a.txt", "b.txt", "chain.txt", "dangling.txt", "link.txt",
+                                                          "real"}));
+    std::vector<std::string> real;
+    for (const auto &entry : fs::directory_iterator(scratch / "real")) real.push_back(entry.path().filename());
+    std::sort(real.begin(), real.end());
+    EXPECT_EQ(real, (std::vector<std::string>{"new.txt", "old.txt"})) << "no temporary left behind";
 }
 
 TEST(TemporaryNames, OnlyOurOwnNamesAreRecognised) {
-    EXPECT_EQ(temporaryOwner(".shot.0001.tavi-4242-7.png"), 4242);
-    EXPECT_EQ(temporaryOwner(".scene.tavi-17-0"), 17);
-    EXPECT_EQ(temporaryOwner("..tavi-17-0.png"), 17) << "a stem shortened to nothing";
+    const std::string machine = "node-7-0123456789abcdef";
+    EXPECT_EQ(temporaryOwner(".shot.0001.tavi-" + machine + "-4242-7.png"), (TemporaryOwner{machine, 4242}));
+    EXPECT_EQ(temporaryOwner(".scene.tavi-host-ffffffffffffffff-17-0"), (TemporaryOwner{"host-ffffffffffffffff", 17}));
+    EXPECT_EQ(temporaryOwner("..tavi-" + machine + "-17-0.png"), (TemporaryOwner{machine, 17}))
+        << "a stem shortened to nothing";
+    // Older versions' names carry no machine.
+    EXPECT_EQ(temporaryOwner(".shot.0001.tavi-4242-7.png"), (TemporaryOwner{"", 4242}));
     for (const char *other : {"shot.tavi-4242-7.png", ".shot.tavi-42x-7.png", ".shot.tavi-42-.png", ".shot.tavi--7.png",
                               ".shot.tavi-0-7.png", ".shot.tavi-42-7.tar.gz", ".tavi-42-7.png",
-                              ".shot.tavi-99999999999-1.png"})
+                              ".shot.tavi-99999999999-1.png", ".shot.tavi-node-0123-42-7.png",
+                              ".shot.tavi-node-0123456789ABCDEF-42-7.png", ".shot.tavi--0123456789abcdef-42-7.png"})
         EXPECT_EQ(temporaryOwner(other), std::nullopt) << other;
 }
 
-TEST(TemporaryNames, LeftoversOfEndedProcessesAreRemoved) {
+TEST(TemporaryNames, TheNameSaysWhichMachineAndProcessMadeIt) {
+    const std::string name = temporaryNameFor("out/shot.0001.png", 3).filename().string();
+    const std::string expected = ".shot.0001.tavi-" + thisMachine() + "-" + std::to_string(::getpid()) + "-3.png";
+    EXPECT_EQ(name, expected);
+    // The host as people read it, then 16 digits for host, boot and namespace.
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    const std::string machine = thisMachine();
+    ASSERT_GT(machine.size(), 17u);
+    EXPECT_EQ(machine[machine.size() - 17], '-') << machine;
+    EXPECT_EQ(machine.find_first_not_of("0123456789abcdef", machine.size() - 16), std::string::npos) << machine;
+    EXPECT_EQ(machine.find('.'), std::string::npos) << machine;
+    if (std::string(host).find_first_of("._") == std::string::npos) {
+        EXPECT_EQ(machine.substr(0, machine.size() - 17), std::string(host).substr(0, 20)) << machine;
+    }
+}
+
+TEST(TemporaryNames, OnlyLeftoversOfEndedProcessesOfThisMachineAreRemoved) {
     const tavi::test::ScratchFolder scratch;
     const std::string dead = std::to_string(endedProcess());
     const std::string alive = std::to_string(::getpid());
-    std::ofstream(scratch / (".a.tavi-" + dead + "-0.png")) << "left by a killed run";
-    std::ofstream(scratch / (".b.tavi-" + alive + "-0.png")) << "being written now";
+    const std::string here = ".tavi-" + thisMachine() + "-";
+    // The same host name, another boot or namespace: other digits.
+    std::string elsewhere = thisMachine();
+    elsewhere.back() = elsewhere.back() == '0' ? '1' : '0';
+    std::ofstream(scratch / (".a" + here + dead + "-0.png")) << "left by a killed run";
+    std::ofstream(scratch / (".b" + here + alive + "-0.png")) << "being written now";
     std::ofstream(scratch / ".c.tavi-notes.png") << "someone else's";
     std::ofstream(scratch / "d.png") << "a frame";
-    fs::create_symlink("d.png", scratch / (".e.tavi-" + dead + "-1.png"));
+    fs::create_symlink("d.png", scratch / (".e" + here + dead + "-1.png"));
+    std::ofstream(scratch / (".f.tavi-" + elsewhere + "-" + dead + "-0.png")) << "another container's, maybe live";
+    std::ofstream(scratch / (".g.tavi-" + dead + "-0.png")) << "an older version's: whose, it does not say";
 
-    EXPECT_EQ(removeLeftoverTemporaries(scratch.path()), 1u);
-    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{".b.tavi-" + alive + "-0.png", ".c.tavi-notes.png",
-                                                          ".e.tavi-" + dead + "-1.png", "d.png"}));
+    const LeftoverSweep sweep = sweepLeftoverTemporaries(scratch.path());
+    EXPECT_EQ(sweep.removed, 1u);
+    EXPECT_EQ(sweep.foreign, 2u);
+    EXPECT_EQ(scratch.entries(),
+              (std::vector<std::string>{".b" + here + alive + "-0.png", ".c.tavi-notes.png",
+                                        ".e" + here + dead + "-1.png",
+                                        ".f.tavi-" + elsewhere + "-" + dead + "-0.png", ".g.tavi-" + dead + "-0.png",
+                                        "d.png"}));
 }
 
 TEST(LiveTemporaries, AStopRemovesTheListedFilesAndHoldsBackTheRest) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "support/panel_harness.h"
 #include "host/panel/panel_script.h"
@@ -68,8 +69,15 @@ TEST(PanelScript, SyntaxErrorsNameTheLine) {
 TEST(PanelScript, AnUnreadableFileIsAnError) {
     const PanelScript script = PanelScript::load("/nonexistent/session.txt");
     ASSERT_FALSE(script.valid());
-    EXPECT_EQ(tavi::host::describeError(script.source(), *script.error()),
-              "/nonexistent/session.txt: cannot read the script");
+    EXPECT_EQ(tavi::host::describeError(script.source(), *script.error()), "/nonexistent/session.txt: no such file");
+    // Only a regular file is read: a device would be read for ever.
+    for (const auto &[path, problem] : {std::pair<const char *, const char *>{"/dev/zero", "is a character device"},
+                                        {"/", "is a folder"}}) {
+        const PanelScript other = PanelScript::load(path);
+        ASSERT_FALSE(other.valid());
+        EXPECT_EQ(tavi::host::describeError(other.source(), *other.error()),
+                  std::string(path) + ": " + problem + ", not a regular file");
+    }
 }
 
 TEST(PanelScript, ControlsAndValuesAreCheckedBeforeAnyEventIsPlayed) {

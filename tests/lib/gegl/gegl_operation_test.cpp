@@ -138,3 +138,49 @@ TEST_F(GeglOperation, BadPropertiesAreNamedAndNothingCrashes) {
         fs::remove(dir / "gegl.png");
     }
 }
+
+TEST_F(GeglOperation, AnEndlessInputIsFilteredOverTheRegionAskedForAsTaviProcessWould) {
+    // An endless plane of tilted squares, made 8-bit straight RGBA, as a
+    // file of those pixels holds them; the crop asks for a region of it.
+    const std::string plane = "-- gegl:checkerboard x=23 y=17 'color1=rgb(1,0.8,0)' 'color2=rgba(0,0,1,0.5)' "
+                              "gegl:rotate degrees=13 gegl:convert-format \"format=R'G'B'A u8\" ";
+    const std::string region = "gegl:crop x=3 y=4 width=300 height=200 ";
+    auto run = gegl(plane + region + "gegl:png-save path=plane.png bitdepth=8");
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = gegl(plane + "tavi:antialias strength=70 " + region + "gegl:png-save path=gegl.png bitdepth=8");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("tavi:antialias"), std::string::npos) << run.err;
+
+    const StoredSamples unfiltered = tavi::test::readSamples(dir / "plane.png");
+    const StoredSamples theirs = tavi::test::readSamples(dir / "gegl.png");
+    const StoredSamples ours = taviProcess("plane.png", "--strength 70");
+    ASSERT_EQ(theirs.kind, SampleKind::u8);
+    EXPECT_FALSE(ours == unfiltered) << "the region has edges to smooth";
+    EXPECT_TRUE(theirs == ours) << "gegl's region differs from tavi process on the same pixels";
+}
+
+TEST_F(GeglOperation, AFailureIsSaidAndNeverPassedOffAsAResult) {
+    const StoredSamples input = tavi::test::fromRgba(picture(), 4);
+    tavi::test::writeSamples(dir / "rgba.png", input);
+    // The operation over the module with the tests' allocator: as built, it
+    // filters as the shipped one does.
+    const std::string underTest = environment(TAVI_GEGL_UNDER_TEST_DIR ":" GEGL_SYSTEM_OPS);
+    auto run = gegl("rgba.png -o gegl.png -- tavi:antialias strength=60", underTest);
+    ASSERT_EQ(run.status, 0) << run.err;
+    expectSame(tavi::test::readSamples(dir / "gegl.png"), taviProcess("rgba.png", "--strength 60"));
+
+    // Told to refuse the frame's buffers, as when memory runs out.
+    fs::remove(dir / "gegl.png");
+    run = gegl("rgba.png -o gegl.png -- tavi:antialias strength=60", underTest + " TAVI_TEST_BUFFER_LIMIT=1000");
+    EXPECT_NE(run.err.find("tavi:antialias: the 200 x 120 image is not filtered: the filter wrote no output for this "
+                           "200x120 frame (not enough memory?); the output is left empty (transparent)"),
+              std::string::npos)
+        << run.err;
+    // gegl itself exits 0 after any operation's failure; the picture tells.
+    const StoredSamples left = tavi::test::readSamples(dir / "gegl.png");
+    ASSERT_EQ(left.width, input.width);
+    long nonZero = 0;
+    for (std::size_t i = 0; i < std::size_t(left.width) * left.height * 4; ++i)
+        nonZero += left.get<std::uint16_t>(i) != 0;
+    EXPECT_EQ(nonZero, 0) << "not a copy of the input: empty";
+}
