@@ -67,6 +67,16 @@ int main(int argc, char **argv) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp &e) {
         return app.exit(e);
+    } catch (const CLI::ExtrasError &e) {
+        // "tavi in.png -o out.png": files given where a command belongs.
+        if (app.get_subcommands().empty()) {
+            std::fprintf(stderr,
+                         "tavi: no command given; to anti-alias files: tavi process IN... -o OUT "
+                         "(the commands are process, panel and demo; tavi --help tells more)\n");
+            return cli::kExitUsage;
+        }
+        app.exit(e);
+        return cli::kExitUsage;
     } catch (const CLI::ParseError &e) {
         app.exit(e);
         return cli::kExitUsage;

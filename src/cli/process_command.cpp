@@ -19,9 +19,12 @@
 #include "host/imaging/input_checks.h"
 #include "host/imaging/filter_file.h"
 #include "cli/decimal_option.h"
+#include "cli/dry_run.h"
 #include "cli/frame_chunk.h"
+#include "cli/frame_range.h"
 #include "cli/frame_workers.h"
 #include "cli/interrupt_guard.h"
+#include "cli/job_count.h"
 #include "cli/output_checks.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
@@ -52,12 +55,27 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
         };
         host::ReadRequest request = options.frame.request();
         request.filters = chain.size();
-        const host::IoResult<std::size_t> done =
+        const auto start = std::chrono::steady_clock::now();
+        const host::IoResult<host::FilteredFile> done =
             host::filterFile(task.input, task.output, request, filter, notice, options.encoding.encoding());
-        return done ? "" : done.error();
+        if (!done) return done.error();
+        if (options.verbose) {
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            char figures[96];
+            std::snprintf(figures, sizeof figures, ": %d x %d, %.2f s, %zu pixel%s changed", done->width,
+                          done->height, seconds, done->changedPixels, done->changedPixels == 1 ? "" : "s");
+            progress.message(stdout, host::shownPath(task.input) + " -> " + host::shownPath(task.output) + figures);
+        }
+        return "";
     } catch (const std::exception &e) {
         return host::shownPath(task.input) + ": " + e.what();
     }
+}
+
+// The filters a frame goes through: those of the scene that are on.
+std::size_t filtersOn(const host::Scene &scene) {
+    return std::size_t(std::count_if(scene.filters.begin(), scene.filters.end(),
+                                     [](const host::SceneFilter &f) { return f.enabled; }));
 }
 
 // Temporary files that runs killed outright left in the folders this run
@@ -103,8 +121,14 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
         "renderer's frame holds it; 16-bit, half and float files keep their depth and range, pixels it leaves "
         "alone keep their stored values, and channels and parts beyond the filtered RGBA are written back "
         "unchanged");
-    cmd->add_option("inputs", options.inputs, "Input image files (PNG, TIFF, TGA, JPEG, OpenEXR, ...)")
+    cmd->add_option("inputs", options.inputs,
+                    "Input image files (PNG, TIFF, TGA, JPEG, OpenEXR, ...), or a frame pattern (shot.####.png, "
+                    "shot.%04d.png) with --frames, or oiiotool's shot.1-100#.png (each # four digits, each @ one)")
         ->required();
+    cmd->add_option("--frames", options.frames,
+                    "The frames of the inputs' frame patterns: numbers, ranges and ranges with a step, such as "
+                    "1001-1050,1060,1100-1200x10; a missing frame stops the run before any work")
+        ->type_name("LIST");
     cmd->add_option("-o,--output", options.output,
                     "Output file; for several inputs an output folder or a frame pattern such as "
                     "shot.####.png or shot.%04d.png, filled with the frame number in each input's name (its last "
@@ -117,15 +141,26 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "Write the settings used to this scene file; with --scene, the scene file's text with only the "
                     "lines of the filters that changed replaced, comments and other lines kept (give the --scene "
                     "file itself to save in place)");
-    cmd->add_option("-j,--jobs", options.jobs, "Frames processed at once (default: one per core)")
-        ->transform(decimalInRange(1, 256));
     cmd->add_option("--chunk", options.chunk,
                     "Process only slice I of N (1 <= I <= N) of the inputs taken in frame-number order (then by "
                     "name), which every task finds from the names alone, for task I of an N-task farm array job, e.g. "
                     "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT; the N slices together hold every "
                     "input once, with sizes within one of each other, and a slice may be empty")
         ->type_name("I/N");
+    cmd->add_option("-j,--jobs", options.jobs,
+                    "Frames processed at once (default: one per CPU this process may use, its affinity mask and "
+                    "cgroup CPU quota counted, and no more than the memory available holds)")
+        ->transform(decimalInRange(1, 256));
     cmd->add_flag("-q,--quiet", options.quiet, "Print errors only");
+    cmd->add_flag("-v,--verbose", options.verbose,
+                  "Print a line for each frame: input, output, size, time and the pixels the filter changed");
+    cmd->add_option("--log-interval", options.logSeconds,
+                    "Seconds between plain progress lines where the output is not a terminal, as in a farm "
+                    "manager's log (default 10; 0: none)")
+        ->check(CLI::Range(0.0, 86400.0));
+    cmd->add_flag("-n,--dry-run", options.dryRun,
+                  "Print each input, its output and why a frame would fail (as far as its file's header tells), "
+                  "and write nothing");
 }
 
 int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
@@ -136,11 +171,12 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     if (!options.saveScene.empty()) others.push_back({"--save-scene", options.saveScene});
     // Planned over all the inputs, not just this task's: every task of an
     // array job then refuses the same collisions, before any of them writes.
-    std::vector<FrameTask> tasks = planOutputs(options.inputs, options.output, others);
+    const std::vector<fs::path> inputs = expandInputs(options.inputs, options.frames);
+    std::vector<FrameTask> tasks = planOutputs(inputs, options.output, others);
     std::string chunkSummary;
     if (chunk) {
-        const std::vector<std::size_t> mine = chunkInputs(options.inputs, *chunk);
-        chunkSummary = describeChunk(*chunk, options.inputs, mine);
+        const std::vector<std::size_t> mine = chunkInputs(inputs, *chunk);
+        chunkSummary = describeChunk(*chunk, inputs, mine);
         std::vector<FrameTask> slice;
         for (std::size_t position : mine) slice.push_back(tasks[position]);
         tasks = std::move(slice);
@@ -156,6 +192,11 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     // stored stops the run while nothing is changed.
     std::string sceneText;
     if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
+    if (options.dryRun) {
+        if (!options.saveScene.empty())
+            std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
+        return printPlan(tasks, filtersOn(scene), chunkSummary);
+    }
 
     // A folder named with a trailing slash is made when missing.
     if (makesFolder) {
@@ -168,7 +209,8 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
         }
     }
 
-    ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet);
+    ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet,
+                         options.quiet ? 0.0 : options.logSeconds);
     removeLeftovers(tasks, options.saveScene, progress, options.quiet);
     if (!options.quiet && options.settings.changesSettings() && inUse.changedByOptions == 0)
         say(progress, "the settings given apply to no filter: every \"" + module.serverName() + "\" filter of " +
@@ -190,13 +232,17 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     // More tasks than frames leaves some tasks nothing; that is no failure.
     if (tasks.empty()) {
         if (!options.quiet)
-            std::printf("%s of %zu input%s, nothing to do\n", chunkSummary.c_str(), options.inputs.size(),
-                        options.inputs.size() == 1 ? "" : "s");
+            std::printf("%s of %zu input%s, nothing to do\n", chunkSummary.c_str(), inputs.size(),
+                        inputs.size() == 1 ? "" : "s");
         return kExitOk;
     }
 
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned jobs = unsigned(std::min<std::size_t>(options.jobs ? options.jobs : cores, tasks.size()));
+    const JobCount count = chooseJobs(options.jobs, tasks, filtersOn(scene));
+    if (!count.notice.empty() && !options.quiet) say(progress, count.notice);
+    const unsigned jobs = count.jobs;
+    if (options.verbose)
+        progress.message(stdout, std::to_string(tasks.size()) + " frame" + (tasks.size() == 1 ? "" : "s") + ", " +
+                                     std::to_string(jobs) + " at once");
     // Each worker has its own instances; the module is shared.
     std::vector<std::unique_ptr<host::FilterChain>> chains;
     for (unsigned i = 0; i < jobs; ++i) chains.push_back(std::make_unique<host::FilterChain>(module, scene.filters));

@@ -17,7 +17,8 @@ class App;
 namespace tavi::cli {
 
 struct ProcessOptions {
-    std::vector<std::filesystem::path> inputs;
+    std::vector<std::filesystem::path> inputs;  // as given: files, or frame patterns
+    std::optional<std::string> frames;          // --frames, for the patterns
     std::string output;
     SettingsOptions settings;
     FrameOptions frame;
@@ -26,6 +27,9 @@ struct ProcessOptions {
     unsigned jobs = 0;  // 0: one per core
     std::optional<std::string> chunk;  // "I/N": slice I of N, as given
     bool quiet = false;
+    bool verbose = false;
+    double logSeconds = 10;  // plain progress lines off a terminal; 0: none
+    bool dryRun = false;
 };
 
 void addProcessCommand(CLI::App &app, ProcessOptions &options);

@@ -6,9 +6,25 @@
 
 namespace tavi::cli {
 
-ProgressBar::ProgressBar(std::FILE *out, std::size_t total, bool enabled)
+ProgressBar::ProgressBar(std::FILE *out, std::size_t total, bool enabled, double logSeconds)
     : out_(out), total_(total), active_(enabled && ::isatty(::fileno(out)) != 0),
-      start_(std::chrono::steady_clock::now()) {}
+      start_(std::chrono::steady_clock::now()) {
+    if (!active_ && logSeconds > 0 && ::isatty(::fileno(out)) == 0)
+        logger_ = std::thread([this, logSeconds] { logUntilFinished(logSeconds); });
+}
+
+ProgressBar::~ProgressBar() { finish(); }
+
+void ProgressBar::logUntilFinished(double seconds) {
+    std::unique_lock guard(lock_);
+    const auto every = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+    for (auto next = start_ + every; !finishing_.wait_until(guard, next, [this] { return finished_; }); next += every) {
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        std::fprintf(out_, "tavi: %zu of %zu frame%s done in %.1f s\n", done_, total_, total_ == 1 ? "" : "s",
+                     elapsed);
+        std::fflush(out_);
+    }
+}
 
 std::string ProgressBar::render(std::size_t done, std::size_t total, double seconds, int width) {
     const std::string counts = " " + std::to_string(done) + "/" + std::to_string(total) + " frames";
@@ -52,8 +68,13 @@ void ProgressBar::message(std::FILE *stream, const std::string &line) {
 }
 
 void ProgressBar::finish() {
-    std::lock_guard guard(lock_);
-    if (active_) clearLocked();
+    {
+        std::lock_guard guard(lock_);
+        if (active_) clearLocked();
+        finished_ = true;
+    }
+    finishing_.notify_all();
+    if (logger_.joinable()) logger_.join();
 }
 
 }  // namespace tavi::cli

@@ -6,10 +6,10 @@
 
 namespace tavi::host {
 
-IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
+IoResult<FilteredFile> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
                                  ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
                                  const Encoding &encoding) {
-    using Result = IoResult<std::size_t>;
+    using Result = IoResult<FilteredFile>;
     IoResult<OutputFormat> format = outputFormatFor(output);
     if (!format) return Result::failure(input.string() + ": cannot write " + output.string() + " (" + format.error() + ")");
     request.output = format.value();
@@ -32,7 +32,8 @@ IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::
     IoResult<std::vector<std::string>> written = writeStored(output, image, changed, encoding);
     if (!written) return Result::failure(written.error());
     for (const std::string &line : written.value()) notice(line);
-    return changed;
+    const PixelView pixels = image.pixels();
+    return FilteredFile{pixels.width, pixels.height, changed};
 }
 
 }  // namespace tavi::host

@@ -22,11 +22,17 @@ using FilterStoredPixels = std::function<std::size_t(const PixelView &pixels, Al
 // Hears each notice (one line, naming the file) as it comes.
 using NoticeSink = std::function<void(const std::string &notice)>;
 
+// What came of a file: its size and how many of its pixels changed.
+struct FilteredFile {
+    int width = 0;
+    int height = 0;
+    std::size_t changedPixels = 0;
+};
+
 // Reads `input`, filters it and writes `output` (which may be `input`),
 // encoded as `encoding` asks. `request` says how to read it; its output is
-// set from `output`'s name. Returns how many pixels changed; failures name
-// the file and the problem.
-IoResult<std::size_t> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
+// set from `output`'s name. Failures name the file and the problem.
+IoResult<FilteredFile> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
                                  ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
                                  const Encoding &encoding = {});
 

@@ -114,6 +114,15 @@ struct LoadedStored {
 // problem with (a truncated JPEG), is refused; messages name the file.
 IoResult<LoadedStored> readStored(const std::filesystem::path &path, const ReadRequest &request = {});
 
+// Why readStored would refuse the file, as far as its header tells (not a
+// regular file, damaged, deep, too large, more than the memory there is),
+// without reading its pixels; nothing when it would read it.
+std::optional<std::string> readProblem(const std::filesystem::path &path, const ReadRequest &request = {});
+
+// The bytes a frame of this file takes at most on its way through a run,
+// from its header; or why the header cannot be read.
+IoResult<std::uint64_t> frameMemory(const std::filesystem::path &path, const ReadRequest &request = {});
+
 // Writes `image` in the format the file name's extension names, atomically,
 // and checks that the file reads back. `changedPixels` is how many pixels
 // the filter changed: none, and a file of the input's format is the input

@@ -201,6 +201,43 @@ void premultiplyFloats(StoredLevel &level) {
 
 }  // namespace
 
+namespace {
+
+// The file's parts and levels as its header describes them, held as they
+// would be.
+IoResult<StoredParts> describeFile(const fs::path &path) {
+    try {
+        auto opened = openStored(path);
+        if (!opened) return IoResult<StoredParts>::failure(opened.error());
+        StoredParts stored;
+        if (auto problem = describeParts(*opened.value(), stored))
+            return IoResult<StoredParts>::failure(path.string() + ": " + *problem);
+        for (StoredPart &part : stored.parts)
+            for (StoredLevel &level : part.levels) level.heldAs = holdingFor(level.spec);
+        return stored;
+    } catch (const std::bad_alloc &) {
+        return IoResult<StoredParts>::failure(damagedFile(path, "", "std::bad_alloc"));
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> readProblem(const fs::path &path, const ReadRequest &request) {
+    const IoResult<StoredParts> stored = describeFile(path);
+    if (!stored) return stored.error();
+    const OIIO::ImageSpec &first = stored->parts.front().spec();
+    if (auto shortfall = memoryShortfall(first.width, first.height, stored->bytes(), request.filters))
+        return path.string() + ": " + *shortfall;
+    return std::nullopt;
+}
+
+IoResult<std::uint64_t> frameMemory(const fs::path &path, const ReadRequest &request) {
+    const IoResult<StoredParts> stored = describeFile(path);
+    if (!stored) return IoResult<std::uint64_t>::failure(stored.error());
+    const OIIO::ImageSpec &first = stored->parts.front().spec();
+    return frameBytesNeeded(first.width, first.height, stored->bytes(), request.filters);
+}
+
 IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &request) {
     const std::string name = path.string();
     using Result = IoResult<LoadedStored>;

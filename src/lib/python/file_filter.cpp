@@ -51,7 +51,7 @@ Outcome filterFile(const fs::path &input, const fs::path &output, const std::str
     };
     const auto notice = [&](const std::string &line) { outcome.notices.push_back(line); };
     try {
-        const host::IoResult<std::size_t> done = host::filterFile(input, output, read, filter, notice);
+        const host::IoResult<host::FilteredFile> done = host::filterFile(input, output, read, filter, notice);
         // Memory failures, reading or filtering, are worded "not enough memory".
         if (!done) return {done.error().find("not enough memory") != std::string::npos ? PyExc_MemoryError : PyExc_OSError,
                            done.error(), {}};

@@ -1,0 +1,168 @@
+// The command as users of oiiotool, render managers and farms use it: frame
+// ranges, a dry run, a hint where the command is missing, jobs fitted to
+// the CPUs and memory a task was given, a line a frame, and progress in a
+// log that is no terminal.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "host/imaging/image_io.h"
+#include "support/command_run.h"
+
+namespace fs = std::filesystem;
+using tavi::test::CommandRun;
+using tavi::test::runIn;
+
+namespace {
+
+class TaviHabits : public tavi::test::CommandFolder {
+protected:
+    CommandRun tavi(const std::string &args, const std::string &environment = "") {
+        return runIn(dir, TAVI_EXE, args, environment);
+    }
+    CommandRun shell(const std::string &script) { return runIn(dir, "/bin/sh", "-c '" + script + "'"); }
+
+    // A frame with a stair-stepped edge, `size` pixels square.
+    void frame(const std::string &name, int size = 24) {
+        tavi::host::RgbaImage image(size, size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                std::uint8_t *p = image.at(x, y);
+                const bool inside = 2 * y > x;
+                p[0] = inside ? 240 : 10;
+                p[1] = 90;
+                p[2] = inside ? 10 : 230;
+                p[3] = 255;
+            }
+        ASSERT_TRUE(tavi::host::writeImage(dir / name, image).ok()) << name;
+    }
+    bool made(const std::string &name) const { return fs::exists(dir / name); }
+};
+
+}  // namespace
+
+TEST_F(TaviHabits, FramePatternsWithARangeList) {
+    for (int n : {1001, 1002, 1003, 1060, 1100, 1110, 1120}) frame("shot." + std::to_string(n) + ".png");
+    CommandRun run = tavi("process 'shot.####.png' --frames 1001-1003,1060,1100-1120x10 -o out/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("7 frames in"), std::string::npos) << run.out;
+    for (int n : {1001, 1002, 1003, 1060, 1100, 1110, 1120}) EXPECT_TRUE(made("out/shot." + std::to_string(n) + ".png"));
+
+    run = tavi("process 'shot.%04d.png' --frames 1002 -o 'one.%d.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(made("one.1002.png"));
+}
+
+TEST_F(TaviHabits, OiiotoolsRangeInTheName) {
+    for (int n = 1; n <= 3; ++n) frame("plate.000" + std::to_string(n) + ".png");
+    frame("plate.5.png");
+    ASSERT_EQ(tavi("process plate.1-3#.png -o a/").status, 0);  // each # four digits
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(made("a/plate.000" + std::to_string(n) + ".png"));
+    ASSERT_EQ(tavi("process plate.5-5@.png -o b/").status, 0);  // each @ one
+    EXPECT_TRUE(made("b/plate.5.png"));
+}
+
+TEST_F(TaviHabits, MissingFramesAreNamedInOneErrorBeforeAnyWork) {
+    frame("shot.0001.png");
+    frame("shot.0003.png");
+    const CommandRun run = tavi("process 'shot.####.png' --frames 1-4 -o out/");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("2 frames of the range are missing: shot.0002.png, shot.0004.png"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(made("out"));
+    EXPECT_EQ(tavi("process 'shot.####.png' -o out/").status, 2) << "a pattern without --frames";
+    EXPECT_EQ(tavi("process shot.0001.png --frames 1-3 -o out/").status, 2) << "--frames without a pattern";
+    EXPECT_EQ(tavi("process 'shot.####.png' --frames 3-1 -o out/").status, 2) << "a range that runs backwards";
+}
+
+TEST_F(TaviHabits, ChunksSplitTheFramesOfARangeLikeAList) {
+    for (int n = 1; n <= 5; ++n) frame("s." + std::to_string(n) + ".png");
+    const CommandRun first = tavi("process 's.#.png' --frames 1-5 --chunk 1/2 -o out/");
+    const CommandRun second = tavi("process 's.#.png' --frames 1-5 --chunk 2/2 -o out/");
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_NE(first.out.find("chunk 1/2: frames 1-3"), std::string::npos) << first.out;
+    EXPECT_NE(second.out.find("chunk 2/2: frames 4-5"), std::string::npos) << second.out;
+    for (int n = 1; n <= 5; ++n) EXPECT_TRUE(made("out/s." + std::to_string(n) + ".png"));
+}
+
+TEST_F(TaviHabits, ADryRunPrintsThePlanAndWritesNothing) {
+    frame("a.0001.png");
+    frame("a.0002.png");
+    std::ofstream(dir / "a.0003.png") << "no picture";
+    frame("old.png");
+    const CommandRun run = tavi("process -n a.0001.png a.0002.png a.0003.png -o out/ --save-scene s.tvs");
+    EXPECT_EQ(run.status, 1) << "a frame would fail";
+    EXPECT_NE(run.out.find("a.0001.png -> out/a.0001.png\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  would fail: a.0003.png: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("dry run: 2 frames would be written, 1 would fail; nothing was written"),
+              std::string::npos) << run.out;
+    EXPECT_FALSE(made("out"));
+    EXPECT_FALSE(made("s.tvs"));
+    const CommandRun replacing = tavi("process --dry-run a.0001.png -o old.png");
+    EXPECT_EQ(replacing.status, 0) << replacing.err;
+    EXPECT_NE(replacing.out.find("a.0001.png -> old.png (replaces the file there)"), std::string::npos);
+}
+
+TEST_F(TaviHabits, FilesWithoutACommandGetAHint) {
+    frame("in.png");
+    const CommandRun run = tavi("in.png -o out.png");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("tavi process IN... -o OUT"), std::string::npos) << run.err;
+    EXPECT_FALSE(made("out.png"));
+}
+
+TEST_F(TaviHabits, JobsAreTheCpusTheTaskMayUse) {
+    if (::sysconf(_SC_NPROCESSORS_ONLN) < 2) GTEST_SKIP() << "this machine has one CPU: nothing to limit";
+    for (int n = 1; n <= 4; ++n) frame("f." + std::to_string(n) + ".png");
+    const CommandRun all = tavi("process -v f.1.png f.2.png f.3.png f.4.png -o a/");
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out.find("1 at once"), std::string::npos) << all.out;
+    const CommandRun one = runIn(dir, "taskset", "-c 0 '" + std::string(TAVI_EXE) +
+                                                     "' process -v f.1.png f.2.png f.3.png f.4.png -o b/");
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.out.find("4 frames, 1 at once"), std::string::npos) << one.out;
+}
+
+TEST_F(TaviHabits, JobsFitTheMemoryOfTheTasksCgroup) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's own memory would not fit the small memory limit this test sets";
+#endif
+    if (::sysconf(_SC_NPROCESSORS_ONLN) < 2) GTEST_SKIP() << "this machine has one CPU: one job anyway";
+    const fs::path group = "/sys/fs/cgroup/memory/tavi-jobs-" + std::to_string(::getpid());
+    std::error_code error;
+    if (!fs::create_directory(group, error) || !std::ofstream(group / "memory.limit_in_bytes").good())
+        GTEST_SKIP() << "no cgroup v1 memory controller to make a group in (" << group << ")";
+    std::ofstream(group / "memory.limit_in_bytes") << 160 * 1024 * 1024;
+    // Each frame needs about 80 MiB on its way through: two do not fit.
+    frame("big.1.png", 2000);
+    frame("big.2.png", 2000);
+    const CommandRun run = shell("echo $$ > " + (group / "cgroup.procs").string() + " && exec \"" +
+                                 std::string(TAVI_EXE) + "\" process big.1.png big.2.png -o out/");
+    fs::remove(group, error);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("1 job at once, not 2: a frame takes"), std::string::npos) << run.err;
+    EXPECT_TRUE(made("out/big.1.png") && made("out/big.2.png"));
+}
+
+TEST_F(TaviHabits, VerboseGivesALineAFrame) {
+    frame("a.png");
+    const CommandRun run = tavi("process -v a.png -o b.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("a.png -> b.png: 24 x 24, "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" pixels changed"), std::string::npos) << run.out;
+}
+
+TEST_F(TaviHabits, ALogThatIsNoTerminalHearsOfProgress) {
+    frame("big.png", 1500);
+    // The output is a file here: every half second a plain line, and no bar.
+    const CommandRun run = tavi("process big.png -o out.png --log-interval 0.05");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("tavi: 0 of 1 frame done in "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos) << "no bar drawn in a log";
+    EXPECT_EQ(tavi("process big.png -o quiet.png -q --log-interval 0.05").err, "");
+}
