@@ -1,16 +1,28 @@
 #include "cli/progress_bar.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 
 namespace tavi::cli {
 
 ProgressBar::ProgressBar(std::FILE *out, std::size_t total, bool enabled, double logSeconds)
     : out_(out), total_(total), active_(enabled && ::isatty(::fileno(out)) != 0),
       start_(std::chrono::steady_clock::now()) {
-    if (!active_ && logSeconds > 0 && ::isatty(::fileno(out)) == 0)
+    if (!active_ && logSeconds > 0 && ::isatty(::fileno(out)) == 0) {
+        // The run's interrupt guard takes SIGINT and SIGTERM on a thread of
+        // its own; the logger is born with them blocked, or one landing here
+        // would kill the process in mid-write.
+        sigset_t stops, previous;
+        sigemptyset(&stops);
+        sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &stops, &previous);
         logger_ = std::thread([this, logSeconds] { logUntilFinished(logSeconds); });
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
 }
 
 ProgressBar::~ProgressBar() { finish(); }
