@@ -41,12 +41,25 @@ def aliased(height, width, seed):
     return image
 
 
+def in_units(image, dtype):
+    """An 8-bit picture's levels as samples of `dtype`: integers scaled to
+    their largest value, floats 0 to 1."""
+    level = image.astype(numpy.float64) / 255
+    if numpy.dtype(dtype).kind == "f":
+        return level.astype(dtype)
+    return numpy.round(level * numpy.iinfo(dtype).max).astype(dtype)
+
+
+# The sample types image files hold, as OpenImageIO names them.
+FILE_TYPES = {numpy.uint8: oiio.UINT8, numpy.uint16: oiio.UINT16, numpy.uint32: oiio.UINT32,
+              numpy.int8: oiio.INT8, numpy.int16: oiio.INT16, numpy.int32: oiio.INT32,
+              numpy.float16: oiio.HALF, numpy.float32: oiio.FLOAT, numpy.float64: oiio.DOUBLE}
+
+
 def write_stored(path, pixels):
     """Writes the samples as they are: no division by alpha."""
     out = oiio.ImageOutput.create(str(path))
-    layout = oiio.ImageSpec(pixels.shape[1], pixels.shape[0], pixels.shape[2],
-                            {numpy.uint8: oiio.UINT8, numpy.uint16: oiio.UINT16,
-                             numpy.float16: oiio.HALF, numpy.float32: oiio.FLOAT}[pixels.dtype.type])
+    layout = oiio.ImageSpec(pixels.shape[1], pixels.shape[0], pixels.shape[2], FILE_TYPES[pixels.dtype.type])
     layout.attribute("oiio:UnassociatedAlpha", 1)
     assert out.open(str(path), layout), out.geterror()
     assert out.write_image(pixels), out.geterror()

@@ -52,24 +52,25 @@ def test_numpy_scalars_count_as_int_and_bool():
 
 def test_unknown_missing_and_repeated_arguments_are_named():
     cases = [
-        ({"strenght": 60}, (), "antialias() got an unexpected keyword argument 'strenght'; it takes the image and "
+        ({"strenght": 60}, (), "antialias() got an unexpected keyword argument 'strenght'; it takes the image, out, "
                                "target, strength, threshold, alpha and enabled"),
-        ({}, ("rgb",), "antialias() takes the image as its one positional argument, but 2 were given; give target, "
-                       "strength, threshold, alpha and enabled by keyword"),
+        ({}, ("rgb",), "antialias() takes the image as its one positional argument, but 2 were given; give out, "
+                       "target, strength, threshold, alpha and enabled by keyword"),
         ({"image": rgba()}, (), "antialias() got the image twice, by position and by keyword"),
     ]
     for keywords, more, words in cases:
         raised = message(keywords, None, *more)
         assert raised.type is TypeError
         assert str(raised.value) == words
-    with pytest.raises(TypeError, match=r"^antialias\(\) missing its image, a numpy array$"):
+    with pytest.raises(TypeError, match=r"^antialias\(\) missing its image, a numpy array or nested lists$"):
         tavi.antialias(strength=3)
     assert tavi.antialias(image=rgba()).shape == (6, 5, 4)
 
 
 def test_no_message_prints_the_image():
     frame = numpy.full((1080, 1920, 4), 7, numpy.uint8)
-    for keywords in [{"strenght": 60}, {"strength": "60"}, {"enabled": None}, {"target": "rbg"}]:
+    for keywords in [{"strenght": 60}, {"strength": "60"}, {"enabled": None}, {"target": "rbg"},
+                     {"out": frame[:, :, :3]}, {"out": frame.astype(numpy.uint16)}, {"out": [frame]}]:
         text = str(message(keywords, frame).value)
         assert "\n" not in text and len(text) < 160, text
     text = str(message({}, frame, frame).value)
@@ -87,7 +88,7 @@ def test_text_in_messages_is_escaped_and_cut():
 
 def test_the_signature_is_documented():
     assert str(inspect.signature(tavi.antialias)) == \
-        "(image, *, target='rgba', strength=100, threshold=224, alpha='straight', enabled=True)"
+        "(image, *, out=None, target='rgba', strength=100, threshold=224, alpha='straight', enabled=True)"
 
 
 @pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""),

@@ -64,3 +64,43 @@ def test_premultiplied_bytes(tmp_path, tavi_exe):
     mine = tavi.antialias(image, alpha="premultiplied", strength=80)
     theirs = tavi_process(tavi_exe, tmp_path, image, "assoc.png", "--alpha", "premultiplied", "--strength", "80")
     assert numpy.array_equal(mine, theirs)
+
+
+def samples_of(dtype, seed):
+    """A straight RGBA picture in `dtype`'s units, with values past the
+    ends of its range where the type has them (below 0, above 1)."""
+    level = aliased(50, 70, seed=seed).astype(numpy.float64) / 255
+    if numpy.dtype(dtype).kind == "f":
+        level[::7, ::5, :3] *= 1.75
+        return level.astype(dtype)
+    top = numpy.iinfo(dtype).max
+    image = numpy.round(level * top).astype(dtype)
+    if numpy.dtype(dtype).kind == "i":
+        image[::9, ::4, :3] = -(image[::9, ::4, :3] // 3)
+    return image
+
+
+@pytest.mark.parametrize("dtype", [numpy.uint32, numpy.int8, numpy.int16, numpy.int32, numpy.float64])
+def test_other_sample_types_as_a_tiff_holds_them(tmp_path, tavi_exe, dtype):
+    image = samples_of(dtype, seed=13)
+    mine = tavi.antialias(image, strength=70)
+    theirs = tavi_process(tavi_exe, tmp_path, image, "deep.tif", "--strength", "70")
+    assert mine.dtype == theirs.dtype == dtype
+    assert numpy.array_equal(mine.view(numpy.uint8), theirs.view(numpy.uint8))
+    assert not numpy.array_equal(mine, image)
+
+
+def test_every_way_of_passing_the_pixels(tmp_path, tavi_exe):
+    image = aliased(60, 80, seed=14)
+    theirs = tavi_process(tavi_exe, tmp_path, image, "frame.png", "--strength", "60")
+    in_place = numpy.asfortranarray(image)
+    spread = numpy.zeros((120, 200, 4), numpy.uint8)
+    spread[::2, 10:170:2] = image  # every other row and column of a larger frame
+    ways = {
+        "Fortran order": tavi.antialias(numpy.asfortranarray(image), strength=60),
+        "nested lists": tavi.antialias(image.tolist(), strength=60),
+        "a strided view": tavi.antialias(spread[::2, 10:170:2], strength=60),
+        "in place": tavi.antialias(in_place, out=in_place, strength=60),
+    }
+    for way, mine in ways.items():
+        assert numpy.array_equal(mine, theirs), way

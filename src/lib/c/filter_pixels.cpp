@@ -1,5 +1,6 @@
 #include "lib/c/filter_pixels.h"
 
+#include <new>
 #include <optional>
 
 #include "host/scene/filter_chain.h"
@@ -26,6 +27,32 @@ std::size_t filterPixels(const ImageRequest &request) {
     } catch (const host::FrameError &e) {
         throw FilterOutOfMemory(e.what());
     }
+}
+
+FilterOutcome filterReported(const ImageRequest &request) noexcept {
+    // Each sentence is built inside the try: without memory for it, the
+    // status alone is reported.
+    FilterOutcome outcome;
+    try {
+        try {
+            filterPixels(request);
+        } catch (const std::bad_alloc &) {
+            outcome.status = TAVI_ERROR_OUT_OF_MEMORY;
+            outcome.message = "not enough memory for the filter's working copies of the image";
+        } catch (const FilterOutOfMemory &e) {
+            outcome.status = TAVI_ERROR_OUT_OF_MEMORY;
+            outcome.message = e.what();
+        } catch (const std::exception &e) {
+            outcome.status = TAVI_ERROR_INTERNAL;
+            outcome.message = e.what();
+        } catch (...) {
+            outcome.status = TAVI_ERROR_INTERNAL;
+            outcome.message = "the filter failed for an unknown reason";
+        }
+    } catch (...) {
+        if (outcome.status == TAVI_OK) outcome.status = TAVI_ERROR_OUT_OF_MEMORY;
+    }
+    return outcome;
 }
 
 }  // namespace tavi::lib

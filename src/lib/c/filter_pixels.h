@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 
 #include "lib/c/image_request.h"
 
@@ -21,5 +22,14 @@ public:
 // changed. Throws FilterOutOfMemory or std::bad_alloc, or
 // host::ModuleError when the module cannot start.
 std::size_t filterPixels(const ImageRequest &request);
+
+// filterPixels with every failure as the library reports it: TAVI_OK, or a
+// status and the sentence tavi_last_error() gives for it. Never throws, so
+// callers that let go of their own locks (Python's GIL) can call it bare.
+struct FilterOutcome {
+    tavi_status status = TAVI_OK;
+    std::string message;
+};
+FilterOutcome filterReported(const ImageRequest &request) noexcept;
 
 }  // namespace tavi::lib

@@ -30,17 +30,14 @@ tavi_status antialias(void *pixels, SampleType type, int width, int height, size
         auto checked = tavi::lib::checkRequest(pixels, type, width, height, rowStride, channels, int(alpha), settings);
         if (auto *refusal = std::get_if<tavi::lib::Refusal>(&checked))
             return fail(refusal->status, refusal->message.c_str());
-        tavi::lib::filterPixels(std::get<tavi::lib::ImageRequest>(checked));
+        const tavi::lib::FilterOutcome outcome = tavi::lib::filterReported(std::get<tavi::lib::ImageRequest>(checked));
+        if (outcome.status != TAVI_OK) return fail(outcome.status, outcome.message.c_str());
         lastError.clear();
         return TAVI_OK;
-    } catch (const std::bad_alloc &) {
-        return fail(TAVI_ERROR_OUT_OF_MEMORY, "not enough memory for the filter's working copies of the image");
-    } catch (const tavi::lib::FilterOutOfMemory &e) {
-        return fail(TAVI_ERROR_OUT_OF_MEMORY, e.what());
-    } catch (const std::exception &e) {
-        return fail(TAVI_ERROR_INTERNAL, e.what());
+    } catch (const std::bad_alloc &) {  // from a refusal's sentence: filterReported throws nothing
+        return fail(TAVI_ERROR_OUT_OF_MEMORY, "not enough memory to check the arguments");
     } catch (...) {
-        return fail(TAVI_ERROR_INTERNAL, "the filter failed for an unknown reason");
+        return fail(TAVI_ERROR_INTERNAL, "the arguments could not be checked");
     }
 }
 

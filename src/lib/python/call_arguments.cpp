@@ -10,6 +10,7 @@ namespace tavi::python {
 namespace {
 
 constexpr const char *kKeywords = "target, strength, threshold, alpha and enabled";
+constexpr const char *kArrayKeywords = "out, target, strength, threshold, alpha and enabled";
 
 std::string typeName(const py::handle &value) { return Py_TYPE(value.ptr())->tp_name; }
 
@@ -79,6 +80,13 @@ bool setting(const std::string &name, const py::handle &value, tavi_settings &se
     return true;
 }
 
+// The array to write the result into: a numpy array, or None for a new one.
+py::object outArray(const py::handle &value) {
+    if (!value.is_none() && !py::isinstance<py::array>(value))
+        throw py::type_error("out must be a numpy array (or None for a new one), not " + typeName(value));
+    return py::reinterpret_borrow<py::object>(value);
+}
+
 // A file's path: a str or an os.PathLike naming one.
 std::string pathNamed(const char *name, const py::handle &value) {
     if (!py::isinstance<py::str>(value) && !py::hasattr(value, "__fspath__"))
@@ -92,10 +100,10 @@ std::string pathNamed(const char *name, const py::handle &value) {
 }  // namespace
 
 CallArguments checkArguments(const py::args &args, const py::kwargs &kwargs) {
-    CallArguments call{py::none(), tavi_default_settings(), TAVI_ALPHA_STRAIGHT};
+    CallArguments call{py::none(), py::none(), tavi_default_settings(), TAVI_ALPHA_STRAIGHT};
     if (args.size() > 1)
         throw py::type_error("antialias() takes the image as its one positional argument, but " +
-                             std::to_string(args.size()) + " were given; give " + kKeywords + " by keyword");
+                             std::to_string(args.size()) + " were given; give " + kArrayKeywords + " by keyword");
     bool haveImage = args.size() == 1;
     if (haveImage) call.image = args[0];
 
@@ -105,14 +113,16 @@ CallArguments checkArguments(const py::args &args, const py::kwargs &kwargs) {
             if (haveImage) throw py::type_error("antialias() got the image twice, by position and by keyword");
             call.image = py::reinterpret_borrow<py::object>(value);
             haveImage = true;
+        } else if (name == "out") {
+            call.out = outArray(value);
         } else if (name == "alpha") {
             call.alpha = alphaNamed(text("alpha", value, "straight"));
         } else if (!setting(name, value, call.settings)) {
             throw py::type_error("antialias() got an unexpected keyword argument '" + host::shownText(name) +
-                                 "'; it takes the image and " + kKeywords);
+                                 "'; it takes the image, " + kArrayKeywords);
         }
     }
-    if (!haveImage) throw py::type_error("antialias() missing its image, a numpy array");
+    if (!haveImage) throw py::type_error("antialias() missing its image, a numpy array or nested lists");
     return call;
 }
 

@@ -1,12 +1,13 @@
 // The arguments of tavi.antialias and tavi.antialias_file, checked by the
-// module itself rather
-// than by pybind11's overload matching, whose message names no argument
-// and prints every argument's value: a 1080p image comes out as 52 lines.
+// module itself rather than by pybind11's overload matching, whose message
+// names no argument and prints every argument's value: a 1080p image comes
+// out as 52 lines.
 // Each message names the argument and the type or value that was wrong,
 // shows text values escaped and cut (host/base/shown_text.h), and never
 // shows the image.
 #pragma once
 
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <string>
@@ -19,13 +20,16 @@ namespace py = pybind11;
 
 struct CallArguments {
     py::object image;
+    py::object out;  // a numpy array, or None
     tavi_settings settings;
     tavi_alpha alpha;
 };
 
-// The image, positional or by keyword, and the settings by keyword:
-// target and alpha as str, strength and threshold as int (not bool),
-// enabled as bool; numpy's integer and bool scalars count as int and bool.
+// The image, positional or by keyword, and by keyword out (a numpy array
+// or None; lib/python/array_checks.h checks it against the image) and the
+// settings: target and alpha as str, strength and threshold as int (not
+// bool), enabled as bool; numpy's integer and bool scalars count as int and
+// bool.
 // Raises TypeError for a missing, unknown or repeated argument and a value
 // of the wrong type, ValueError for a value out of range.
 CallArguments checkArguments(const py::args &args, const py::kwargs &kwargs);

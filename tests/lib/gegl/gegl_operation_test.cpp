@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "lib/c/stored_samples.h"
@@ -62,6 +64,31 @@ protected:
     }
 };
 
+// The keys `gegl --info` prints before the properties, a key a line.
+std::map<std::string, std::string> infoKeys(const std::string &info) {
+    std::map<std::string, std::string> keys;
+    std::istringstream lines(info);
+    for (std::string line; std::getline(lines, line) && line != "Properties:";) {
+        if (line.empty() || line[0] == ' ') continue;  // a long value's next line
+        const std::size_t gap = line.find(' ');
+        const std::size_t value = line.find_first_not_of(' ', gap);
+        keys[line.substr(0, gap)] = value == std::string::npos ? "" : line.substr(value);
+    }
+    return keys;
+}
+
+std::string keyOf(const std::map<std::string, std::string> &keys, const std::string &name) {
+    const auto found = keys.find(name);
+    return found == keys.end() ? "(none)" : found->second;
+}
+
+bool hasLine(const std::string &text, const std::string &wanted) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line == wanted) return true;
+    return false;
+}
+
 tavi::host::RgbaImage picture() {
     tavi::host::RgbaImage image = tavi::test::sampleImage(200, 120);
     // Alpha with edges of its own, at many levels.
@@ -118,6 +145,26 @@ TEST_F(GeglOperation, FoundInTheUsersPlugInsFolderAsGimpLooksThere) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("tavi:antialias"), std::string::npos) << run.err;
     expectSame(tavi::test::readSamples(dir / "gegl.png"), taviProcess("rgba.png", "--strength 60"));
+}
+
+TEST_F(GeglOperation, GeglListsItWithWhereGimpShowsIt) {
+    auto run = gegl("--list-all");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(hasLine(run.out, "tavi:antialias")) << run.out;
+    // gegl accepts GPL3 operations, GEGL's own anti-aliasing among them;
+    // Tavi's carries no licence key, so no application's choice hides it.
+    EXPECT_TRUE(hasLine(run.out, "gegl:antialias")) << run.out;
+
+    run = gegl("--info tavi:antialias");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto keys = infoKeys(run.out);
+    EXPECT_EQ(keyOf(keys, "name"), "tavi:antialias");
+    EXPECT_EQ(keyOf(keys, "title"), "Tavi Anti-aliasing");
+    EXPECT_EQ(keyOf(keys, "categories"), "enhance:antialias");
+    EXPECT_EQ(keyOf(keys, "gimp:menu-path"), "<Image>/Filters/Enhance");
+    EXPECT_EQ(keyOf(keys, "gimp:menu-label"), "Tavi Anti-aliasing...");
+    EXPECT_EQ(keyOf(keys, "license"), "(none)");
+    EXPECT_NE(run.out.find("threshold            [gint]"), std::string::npos) << run.out;
 }
 
 TEST_F(GeglOperation, BadPropertiesAreNamedAndNothingCrashes) {
