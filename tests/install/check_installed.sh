@@ -65,7 +65,7 @@ package = pathlib.Path(tavi.__file__).parent
 assert str(package).startswith('$prefix/'), tavi.__file__
 assert tavi.__version__ == '$TAVI_VERSION', tavi.__version__
 assert (package / 'py.typed').is_file() and (package / '__init__.pyi').is_file(), sorted(package.iterdir())
-assert list(inspect.signature(tavi.antialias).parameters)[:2] == ['image', 'target']
+assert list(inspect.signature(tavi.antialias).parameters)[:3] == ['image', 'out', 'target']
 image = numpy.zeros((16, 16, 4), numpy.uint8)
 image[..., 3] = 255
 for y in range(16):

@@ -51,7 +51,7 @@ assert metadata["License"] == "Apache-2.0", metadata["License"]
 files = {str(f) for f in importlib.metadata.files("tavi")}
 assert any(f.endswith(".dist-info/LICENSE") for f in files), sorted(files)
 assert (package / "py.typed").is_file() and (package / "__init__.pyi").is_file(), sorted(package.iterdir())
-assert str(inspect.signature(tavi.antialias)).startswith("(image, *, target='rgba'"), inspect.signature(tavi.antialias)
+assert str(inspect.signature(tavi.antialias)).startswith("(image, *, out=None, target='rgba'"), inspect.signature(tavi.antialias)
 image = numpy.zeros((32, 32, 4), numpy.uint8)
 image[..., 3] = 255
 for y in range(32):
