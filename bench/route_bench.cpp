@@ -8,6 +8,13 @@
 //                   side of the frame, the changes put back
 //   library/f32     tavi_antialias_f32 on straight float RGBA
 //
+// and the library call's stages, each on its own:
+//
+//   stage/frame-in  the 8-bit associated frame made from straight RGBA
+//   stage/module    TaviProcess on that frame through the host's frame,
+//                   which keeps only the pixels the filter changed
+//   stage/put-back  the filter's changes put back into the caller's pixels
+//
 // After the runs it prints how many pixels the filter changed and the
 // ratios of the library's times to the engine's.
 #include <benchmark/benchmark.h>
@@ -21,6 +28,11 @@
 #include <tavi/tavi.h>
 
 #include "engine/direct_path.h"
+#include "host/imaging/render_frame.h"
+#include "host/loader/hosted_filter.h"
+#include "host/loader/memory_frame.h"
+#include "host/scene/tavi_settings.h"
+#include "lib/c/linked_module.h"
 #include "host/imaging/image_metrics.h"
 #include "host/imaging/sample_scene.h"
 #include "support/engine_bench.h"
@@ -87,6 +99,52 @@ void library(benchmark::State &state) {
     }
 }
 
+// The stages of a u8 call, each timed alone on the same frame.
+tavi::host::PixelView viewOf(std::vector<unsigned char> &pixels) {
+    tavi::host::PixelView view;
+    view.data = pixels.data();
+    view.width = kWidth;
+    view.height = kHeight;
+    view.rowStride = std::ptrdiff_t(kWidth) * 4;
+    return view;
+}
+
+void frameIn(benchmark::State &state) {
+    std::vector<unsigned char> pixels = samplesOf<unsigned char>(frame());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tavi::host::frameFor(viewOf(pixels), tavi::host::AlphaForm::straight));
+}
+
+void moduleStage(benchmark::State &state) {
+    std::vector<unsigned char> pixels = samplesOf<unsigned char>(frame());
+    const tavi::host::FramePlanes handed = tavi::host::frameFor(viewOf(pixels), tavi::host::AlphaForm::straight);
+    tavi::host::HostedFilter filter(tavi::lib::linkedModule());
+    filter.load(tavi::host::TaviSettings{}.line());
+    for (auto _ : state) {
+        tavi::host::MemoryFrame memory(handed, tavi::host::MemoryFrame::OutputStart::changesOnly);
+        filter.process(memory);
+        benchmark::DoNotOptimize(memory.takeChanges());
+    }
+}
+
+void putBack(benchmark::State &state) {
+    const std::vector<unsigned char> source = samplesOf<unsigned char>(frame());
+    std::vector<unsigned char> pixels = source;
+    const tavi::host::FramePlanes handed = tavi::host::frameFor(viewOf(pixels), tavi::host::AlphaForm::straight);
+    tavi::host::HostedFilter filter(tavi::lib::linkedModule());
+    filter.load(tavi::host::TaviSettings{}.line());
+    tavi::host::MemoryFrame memory(handed, tavi::host::MemoryFrame::OutputStart::changesOnly);
+    filter.process(memory);
+    const std::vector<tavi::host::ChangedPixel> changes = memory.takeChanges();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pixels = source;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(
+            tavi::host::applyChanges(viewOf(pixels), tavi::host::AlphaForm::straight, handed, changes));
+    }
+}
+
 // The pixels one call changes: the frame's edges as the filter finds them.
 std::size_t changedPixels() {
     std::vector<unsigned char> pixels = samplesOf<unsigned char>(frame());
@@ -117,6 +175,9 @@ public:
 BENCHMARK(engineDirect)->Name("engine/direct")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(library<unsigned char>)->Name("library/u8")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(library<float>)->Name("library/f32")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(frameIn)->Name("stage/frame-in")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(moduleStage)->Name("stage/module")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(putBack)->Name("stage/put-back")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);

@@ -30,7 +30,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "host/base/changed_pixel.h"
 #include "host/base/frame_planes.h"
 #include "host/base/rgba_image.h"
 
@@ -79,6 +81,10 @@ FramePlanes frameFor(const PixelView &pixels, AlphaForm form);
 // pixels changed.
 std::size_t applyFiltered(const PixelView &pixels, AlphaForm form, const FramePlanes &handed,
                           const FramePlanes &filtered);
+// The same, from only the pixels the filter changed (in any order, one
+// entry a pixel).
+std::size_t applyChanges(const PixelView &pixels, AlphaForm form, const FramePlanes &handed,
+                         const std::vector<ChangedPixel> &changes);
 
 // A sample as a fraction of full scale, and a fraction stored as a sample
 // (integers rounded and clamped to their range, floats as they are).

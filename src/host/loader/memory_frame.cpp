@@ -25,7 +25,11 @@ MemoryFrame::MemoryFrame(FramePlanes &&input) : owned_(std::move(input)), input_
 }
 
 void MemoryFrame::describe(OutputStart start) {
-    output_ = start == OutputStart::copyOfInput ? input_->copy() : FramePlanes(input_->width(), input_->height());
+    switch (start) {
+    case OutputStart::copyOfInput: output_ = input_->copy(); break;
+    case OutputStart::unset: output_ = FramePlanes(input_->width(), input_->height()); break;
+    case OutputStart::changesOnly: changes_.emplace(*input_); break;
+    }
     access_.width = input_->width();
     access_.height = input_->height();
     access_.getRow = &MemoryFrame::getRow;
@@ -54,16 +58,29 @@ void MemoryFrame::putRGB(int x, int y, const unsigned char *rgb) {
     ++f->putRGBCalls_;
     if (unsigned(x) >= unsigned(f->access_.width) || unsigned(y) >= unsigned(f->access_.height)) return;
     const std::size_t i = std::size_t(y) * std::size_t(f->access_.width) + std::size_t(x);
-    f->output_.plane(0)[i] = rgb[0];
-    f->output_.plane(1)[i] = rgb[1];
-    f->output_.plane(2)[i] = rgb[2];
+    if (f->changes_) {
+        f->changes_->note<0, 3>(i, rgb);
+        return;
+    }
+    // Read before any store: a store to a plane could otherwise be taken
+    // for a change of rgb.
+    const unsigned char red = rgb[0], green = rgb[1], blue = rgb[2];
+    f->output_.plane(0)[i] = red;
+    f->output_.plane(1)[i] = green;
+    f->output_.plane(2)[i] = blue;
 }
 
 void MemoryFrame::putAlpha(int x, int y, int alpha) {
     MemoryFrame *f = currentFrame;
     ++f->putAlphaCalls_;
     if (unsigned(x) >= unsigned(f->access_.width) || unsigned(y) >= unsigned(f->access_.height)) return;
-    f->output_.plane(3)[std::size_t(y) * std::size_t(f->access_.width) + std::size_t(x)] = static_cast<std::uint8_t>(alpha);
+    const std::size_t i = std::size_t(y) * std::size_t(f->access_.width) + std::size_t(x);
+    const auto value = static_cast<std::uint8_t>(alpha);
+    if (f->changes_) {
+        f->changes_->note<3, 1>(i, &value);
+        return;
+    }
+    f->output_.plane(3)[i] = value;
 }
 
 }  // namespace tavi::host

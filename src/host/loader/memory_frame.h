@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "tavi56/host/host_records.h"
 #include "host/base/frame_planes.h"
 #include "host/base/rgba_image.h"
+#include "host/loader/pixel_changes.h"
 
 namespace tavi::host {
 
@@ -16,8 +19,10 @@ public:
     // How the output starts: as a copy of the input, so pixels a filter
     // leaves alone keep their values; or unset, for a host that checks the
     // filter wrote every pixel (putRGBCalls and putAlphaCalls) and spares
-    // the copy.
-    enum class OutputStart { copyOfInput, unset };
+    // the copy; or as no frame at all, only the pixels written otherwise
+    // than the input has them kept (takeChanges), for a host that puts
+    // those back into the input's own pixels.
+    enum class OutputStart { copyOfInput, unset, changesOnly };
 
     // A frame made from planes it is given borrows them (they must outlive
     // it) or, moved in, keeps them.
@@ -38,6 +43,8 @@ public:
     RgbaImage output() const { return output_.interleaved(); }
     // The output, moved out; the frame keeps an empty one.
     FramePlanes takeOutput() { return std::move(output_); }
+    // With changesOnly: the pixels that differ from the input, by index.
+    std::vector<ChangedPixel> takeChanges() { return changes_ ? changes_->collect() : std::vector<ChangedPixel>{}; }
 
     long putRGBCalls() const { return putRGBCalls_; }
     long putAlphaCalls() const { return putAlphaCalls_; }
@@ -52,6 +59,7 @@ private:
     FramePlanes owned_;           // the input, where the frame keeps it
     const FramePlanes *input_;    // the input, kept or borrowed
     FramePlanes output_;
+    std::optional<PixelChanges> changes_;  // in place of output_, with changesOnly
     long putRGBCalls_ = 0;
     long putAlphaCalls_ = 0;
 };

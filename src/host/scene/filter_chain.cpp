@@ -19,18 +19,25 @@ FilterChain::FilterChain(FilterModule &module, const std::vector<SceneFilter> &f
     }
 }
 
-FramePlanes FilterChain::apply(const FramePlanes &frame) {
+namespace {
+
+// Every pixel's writes are counted: an output need not start as a copy.
+void checkEveryPixelWritten(const MemoryFrame &memory, const FramePlanes &frame) {
     const long pixels = long(frame.width()) * long(frame.height());
+    if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
+        throw FrameError("the filter wrote no output for this " + std::to_string(frame.width()) + "x" +
+                         std::to_string(frame.height()) + " frame (not enough memory?)");
+}
+
+}  // namespace
+
+FramePlanes FilterChain::apply(const FramePlanes &frame) {
     FramePlanes current;
     const FramePlanes *input = &frame;
     for (auto &filter : filters_) {
-        // Every pixel's writes are counted below: the output need not start
-        // as a copy.
         MemoryFrame memory(*input, MemoryFrame::OutputStart::unset);
         filter->process(memory);
-        if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
-            throw FrameError("the filter wrote no output for this " + std::to_string(frame.width()) + "x" +
-                             std::to_string(frame.height()) + " frame (not enough memory?)");
+        checkEveryPixelWritten(memory, frame);
         current = memory.takeOutput();
         input = &current;
     }
@@ -42,7 +49,12 @@ RgbaImage FilterChain::apply(const RgbaImage &frame) { return apply(FramePlanes:
 std::size_t FilterChain::applyInPlace(const PixelView &pixels, AlphaForm form) {
     if (filters_.empty()) return 0;  // no filter: nothing to hand over or put back
     const FramePlanes handed = frameFor(pixels, form);
-    return applyFiltered(pixels, form, handed, apply(handed));
+    if (filters_.size() > 1) return applyFiltered(pixels, form, handed, apply(handed));
+    // One filter, the common case: only the pixels it changes are kept.
+    MemoryFrame memory(handed, MemoryFrame::OutputStart::changesOnly);
+    filters_.front()->process(memory);
+    checkEveryPixelWritten(memory, handed);
+    return applyChanges(pixels, form, handed, memory.takeChanges());
 }
 
 }  // namespace tavi::host

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/scratch_folder.h"
 #include "filter/process.h"
@@ -87,6 +89,75 @@ TEST(Loader, SameOutputAsTheDirectlyLinkedCode) {
         TaviProcess(direct.get(), viaLink.bind());
         EXPECT_EQ(viaModule.output(), viaLink.output()) << settings;
     }
+}
+
+// The frame that keeps only what a filter changed must tell the same story
+// as a whole output frame, whatever order the writes come in.
+std::vector<ChangedPixel> changesBetween(const FramePlanes &input, const FramePlanes &output) {
+    std::vector<ChangedPixel> changes;
+    for (std::size_t i = 0; i < input.pixels(); ++i) {
+        ChangedPixel pixel{i, {output.plane(0)[i], output.plane(1)[i], output.plane(2)[i], output.plane(3)[i]}};
+        for (int c = 0; c < 4; ++c)
+            if (pixel.rgba[c] != input.plane(c)[i]) {
+                changes.push_back(pixel);
+                break;
+            }
+    }
+    return changes;
+}
+
+TEST(Loader, AFrameKeepingOnlyChangesAgreesWithAWholeOutput) {
+    FilterModule module(kModule);
+    const FramePlanes input = FramePlanes::of(hardEdges(61, 47));
+    for (const char *settings : {"2 100 224", "0 50 200", "1 100 256"}) {
+        HostedFilter filter(module);
+        filter.load(settings);
+        MemoryFrame whole(input, MemoryFrame::OutputStart::unset);
+        filter.process(whole);
+        MemoryFrame sparse(input, MemoryFrame::OutputStart::changesOnly);
+        filter.process(sparse);
+        EXPECT_EQ(sparse.putRGBCalls(), 61 * 47);
+        EXPECT_EQ(sparse.putAlphaCalls(), 61 * 47);
+        const std::vector<ChangedPixel> changes = sparse.takeChanges();
+        EXPECT_FALSE(changes.empty()) << settings;
+        EXPECT_EQ(changes, changesBetween(input, whole.outputPlanes())) << settings;
+    }
+}
+
+TEST(Loader, AFrameKeepingOnlyChangesTakesWritesInAnyOrder) {
+    RgbaImage image(4, 3);
+    for (std::size_t i = 0; i < image.rgba.size(); ++i) image.rgba[i] = std::uint8_t(10 + i);
+    const FramePlanes input = FramePlanes::of(image);
+    MemoryFrame frame(input, MemoryFrame::OutputStart::changesOnly);
+    const FrameAccess *access = frame.bind();
+    const auto rgbOf = [&](int x, int y) {
+        const std::uint8_t *p = image.at(x, y);
+        return std::array<unsigned char, 3>{p[0], p[1], p[2]};
+    };
+    // Every pixel written as it was, backwards, alpha before colour...
+    for (int i = 11; i >= 0; --i) {
+        access->putAlpha(i % 4, i / 4, image.at(i % 4, i / 4)[3]);
+        access->putRGB(i % 4, i / 4, rgbOf(i % 4, i / 4).data());
+    }
+    // ...then: pixel 9 changed, pixel 2 given new colour, pixel 9 changed
+    // back; pixel 7 a new alpha, then pixel 2; pixel 5 changed twice.
+    const unsigned char other[3] = {1, 2, 3};
+    access->putRGB(1, 2, other);
+    access->putRGB(2, 0, other);
+    access->putRGB(1, 2, rgbOf(1, 2).data());
+    access->putAlpha(3, 1, 77);
+    access->putAlpha(2, 0, 99);
+    access->putRGB(1, 1, other);
+    const unsigned char last[3] = {4, 5, 6};
+    access->putRGB(1, 1, last);
+    // Outside the frame: counted, not kept.
+    access->putRGB(4, 0, other);
+    access->putAlpha(0, -1, 5);
+
+    const std::uint8_t *p5 = image.at(1, 1), *p7 = image.at(3, 1);
+    const std::vector<ChangedPixel> expected = {
+        {2, {1, 2, 3, 99}}, {5, {4, 5, 6, p5[3]}}, {7, {p7[0], p7[1], p7[2], 77}}};
+    EXPECT_EQ(frame.takeChanges(), expected);
 }
 
 TEST(Loader, ALinkedModuleStartsFromItsDescriptorAndFiltersAlike) {
