@@ -8,6 +8,8 @@
 #include <iterator>
 #include <new>
 
+#include <OpenImageIO/tiffutils.h>
+
 #include "host/imaging/jpeg_markers.h"
 #include "host/imaging/output_format.h"
 #include "host/imaging/png_chunks.h"
@@ -39,9 +41,16 @@ bool anotherFormatsAttribute(std::string_view name, std::string_view format) {
     return false;
 }
 
-// OpenImageIO reads EXIF's LensSpecification (four rationals) as one
-// meaningless number, and its TIFF writer crashes on it.
-bool misreadMetadata(std::string_view name) { return name == "Exif:LensSpecification"; }
+// OpenImageIO reads some EXIF tags of several numbers (the four rationals
+// of a lens's focal and aperture range) as one meaningless number, and its
+// TIFF writer crashes writing that back.
+bool misreadMetadata(const OIIO::ParamValue &attribute) {
+    int tag = 0, tiffType = 0, count = 0;
+    if (!attribute.name().string().starts_with("Exif:") || attribute.type().basetype == OIIO::TypeDesc::STRING ||
+        !OIIO::exif_tag_lookup(attribute.name(), tag, tiffType, count))
+        return false;
+    return count > 1 && std::size_t(attribute.nvalues()) * attribute.type().aggregate < std::size_t(count);
+}
 
 // Metadata people expect to survive a conversion, for the notice of what
 // a format could not take.
@@ -207,7 +216,7 @@ private:
             const std::string name = attribute.name().string();
             const bool keep = (!describesStorage(name) || name == "oiio:subimagename") &&
                               name != "oiio:UnassociatedAlpha" && !anotherFormatsAttribute(name, format_) &&
-                              !misreadMetadata(name) && (sameFormat_ || name != "compression");
+                              !misreadMetadata(attribute) && (sameFormat_ || name != "compression");
             if (keep) spec.extra_attribs.push_back(attribute);
         }
         if (!output_.supports("tiles")) spec.tile_width = spec.tile_height = spec.tile_depth = 0;
