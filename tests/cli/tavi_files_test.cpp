@@ -47,6 +47,19 @@ protected:
         ASSERT_TRUE(written.ok()) << written.error();
     }
 
+    // 40 TIFF frames of 800x600 in "in/", a run long enough to signal
+    // while it writes. Returns them as arguments.
+    std::string longTiffSequence() {
+        fs::create_directories(dir / "in");
+        std::string inputs;
+        for (int i = 1; i <= 40; ++i) {
+            const std::string name = "in/f." + std::to_string(1000 + i) + ".tif";
+            picture(name, 800, 600);
+            inputs += " " + name;
+        }
+        return inputs;
+    }
+
     void fifo(const std::string &name) { ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0) << name; }
 
     // Hidden temporaries of the atomic write in `folder` (runIn's own
@@ -68,17 +81,6 @@ pid_t endedProcess() {
     if (child == 0) ::_exit(0);
     ::waitpid(child, nullptr, 0);
     return child;
-}
-
-bool built_with_address_sanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
 }
 
 }  // namespace
@@ -163,13 +165,7 @@ TEST_F(TaviFiles, AFramePatternAsksForOneToTwelveDigits) {
 TEST_F(TaviFiles, ASignalRemovesTheTemporariesAndSaysHowManyFramesWereDone) {
     // TIFF frames, which the image library writes by name: the run waits for
     // such a write before it removes its file.
-    fs::create_directories(dir / "in");
-    std::string inputs;
-    for (int i = 1; i <= 40; ++i) {
-        const std::string name = "in/f." + std::to_string(1000 + i) + ".tif";
-        picture(name, 800, 600);
-        inputs += " " + name;
-    }
+    const std::string inputs = longTiffSequence();
     for (const auto &[signal, status, word] :
          {std::tuple{SIGINT, 130, "interrupted"}, std::tuple{SIGTERM, 143, "terminated"}}) {
         SCOPED_TRACE(word);
@@ -267,7 +263,7 @@ TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
 }
 
 TEST_F(TaviFiles, AFrameTooLargeForMemoryIsThatFramesErrorAndTheRestAreDone) {
-    if (built_with_address_sanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
+    if (tavi::test::builtWithAddressSanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
     picture("small.png");
     tavi::test::writeBytes(dir / "huge.png", tavi::test::pngHeaderOnly(16384, 16384));
     // 2 GB of address space: the program fits, a 16384 x 16384 frame does not.
@@ -333,13 +329,7 @@ TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
 }
 
 TEST_F(TaviFiles, ASignalIgnoredWhenTheRunStartsStaysIgnored) {
-    fs::create_directories(dir / "in");
-    std::string inputs;
-    for (int i = 1; i <= 40; ++i) {
-        const std::string name = "in/f." + std::to_string(1000 + i) + ".tif";
-        picture(name, 800, 600);
-        inputs += " " + name;
-    }
+    const std::string inputs = longTiffSequence();
     // A script's background job: the shell has set SIGINT to be ignored.
     BackgroundRun run(dir, "/bin/sh",
                       "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs +

@@ -129,9 +129,8 @@ TEST_F(TaviHabits, JobsAreTheCpusTheTaskMayUse) {
 }
 
 TEST_F(TaviHabits, JobsFitTheMemoryOfTheTasksCgroup) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer's own memory would not fit the small memory limit this test sets";
-#endif
+    if (tavi::test::builtWithAddressSanitizer())
+        GTEST_SKIP() << "AddressSanitizer's own memory would not fit the small memory limit this test sets";
     if (::sysconf(_SC_NPROCESSORS_ONLN) < 2) GTEST_SKIP() << "this machine has one CPU: one job anyway";
     const fs::path group = "/sys/fs/cgroup/memory/tavi-jobs-" + std::to_string(::getpid());
     std::error_code error;

@@ -67,17 +67,6 @@ mode_t modeOf(const fs::path &file) {
     return st.st_mode & 07777;
 }
 
-bool built_with_address_sanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
-}
-
 const std::string kScene = "# The shot's filters.\r\n"
                            "TaviScene 1\r\n"
                            "\r\n"
@@ -181,7 +170,7 @@ TEST_F(TaviScenes, ASceneHoldsAtMostSixtyFourFilters) {
 }
 
 TEST_F(TaviScenes, TheMemoryCheckCountsEveryFilterOfTheChain) {
-    if (built_with_address_sanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
+    if (tavi::test::builtWithAddressSanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
     // 4096 x 4096: one filter's run fits in 2 GB of address space; 64
     // filters keep 64 planes of 64 MiB each and do not.
     tavi::test::writeBytes(dir / "big.png", tavi::test::pngHeaderOnly(4096, 4096));

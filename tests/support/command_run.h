@@ -18,6 +18,19 @@
 
 namespace tavi::test {
 
+// Whether the command under test runs with AddressSanitizer, which needs
+// more memory and address space than a test's tight limits allow.
+constexpr bool builtWithAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+
 struct CommandRun {
     int status;  // the exit status, or -1 when the command did not exit
     std::string out;
