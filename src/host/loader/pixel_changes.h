@@ -27,19 +27,18 @@ public:
     // case, a write that keeps the input's samples, costs a compare.
     template <int First, int Count>
     void note(std::size_t index, const std::uint8_t *values) {
-        constexpr int first = First, count = Count;
         if (writes_.empty() || writes_.back().index != index) {
             bool differs = false;
-            for (int k = 0; k < count; ++k) differs |= values[k] != input_[first + k][index];
+            for (int k = 0; k < Count; ++k) differs |= values[k] != input_[First + k][index];
             // A write that keeps the input's samples matters only after one
             // that did not.
             if (!differs && !hasWrite(index)) return;
             startWrite(index);
         }
         Write &write = writes_.back();
-        for (int k = 0; k < count; ++k) {
-            write.rgba[first + k] = values[k];
-            write.mask = std::uint8_t(write.mask | (1u << (first + k)));
+        for (int k = 0; k < Count; ++k) {
+            write.rgba[First + k] = values[k];
+            write.mask = std::uint8_t(write.mask | (1u << (First + k)));
         }
     }
 
