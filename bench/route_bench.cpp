@@ -45,8 +45,7 @@ tavi::host::RgbaImage busyFrame() {
     const tavi::host::RgbaImage tile = tavi::host::renderSample(kWidth / 2, kHeight / 2, 4).aliased;
     tavi::host::RgbaImage image(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            std::copy_n(tile.at(x % tile.width, y % tile.height), 4, image.at(x, y));
+        for (int x = 0; x < kWidth; ++x) std::copy_n(tile.at(x % tile.width, y % tile.height), 4, image.at(x, y));
     return image;
 }
 
@@ -184,8 +183,8 @@ int main(int argc, char **argv) {
     Medians reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto &ms = medianMs();
-    std::printf("\n  %zu edge pixels, %zu pixels changed by the filter, of %d\n", tavi::host::edgePixels(frame()).count(),
-                changedPixels(), kWidth * kHeight);
+    std::printf("\n  %zu edge pixels, %zu pixels changed by the filter, of %d\n",
+                tavi::host::edgePixels(frame()).count(), changedPixels(), kWidth * kHeight);
     const auto ratio = [&](const char *name, const char *label, double goal) {
         const auto engine = ms.find("engine/direct"), route = ms.find(name);
         if (engine == ms.end() || route == ms.end() || engine->second <= 0)

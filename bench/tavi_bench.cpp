@@ -135,8 +135,7 @@ public:
         std::printf("\nRatios from this run:\n");
         ratio("engine slots / direct, 1080p (goal >= 25)", "engine/slots/1080p", "engine/direct/1080p");
         ratio("engine slots / direct, 2160p", "engine/slots/2160p", "engine/direct/2160p");
-        ratio("TaviProcess enabled / disabled, 1080p (goal <= 1.5)", "process/enabled/1080p",
-              "process/disabled/1080p");
+        ratio("TaviProcess enabled / disabled, 1080p (goal <= 1.5)", "process/enabled/1080p", "process/disabled/1080p");
         ratio("TaviProcess enabled / disabled, 2160p", "process/enabled/2160p", "process/disabled/2160p");
         ratio("engine direct 2160p / 1080p (goal <= 4.5)", "engine/direct/2160p", "engine/direct/1080p");
         ratio("TaviProcess enabled 2160p / 1080p", "process/enabled/2160p", "process/enabled/1080p");

@@ -157,14 +157,14 @@ TAVI_API tavi_settings tavi_default_settings(void);
  *
  * Returns TAVI_OK, or an error status with the image untouched.
  */
-TAVI_API tavi_status tavi_antialias_u8(unsigned char *pixels, int width, int height, size_t row_stride,
-                                       int channels, tavi_alpha alpha, const tavi_settings *settings);
-TAVI_API tavi_status tavi_antialias_u16(unsigned short *pixels, int width, int height, size_t row_stride,
-                                        int channels, tavi_alpha alpha, const tavi_settings *settings);
-TAVI_API tavi_status tavi_antialias_f16(unsigned short *pixels, int width, int height, size_t row_stride,
-                                        int channels, tavi_alpha alpha, const tavi_settings *settings);
-TAVI_API tavi_status tavi_antialias_f32(float *pixels, int width, int height, size_t row_stride,
-                                        int channels, tavi_alpha alpha, const tavi_settings *settings);
+TAVI_API tavi_status tavi_antialias_u8(unsigned char *pixels, int width, int height, size_t row_stride, int channels,
+                                       tavi_alpha alpha, const tavi_settings *settings);
+TAVI_API tavi_status tavi_antialias_u16(unsigned short *pixels, int width, int height, size_t row_stride, int channels,
+                                        tavi_alpha alpha, const tavi_settings *settings);
+TAVI_API tavi_status tavi_antialias_f16(unsigned short *pixels, int width, int height, size_t row_stride, int channels,
+                                        tavi_alpha alpha, const tavi_settings *settings);
+TAVI_API tavi_status tavi_antialias_f32(float *pixels, int width, int height, size_t row_stride, int channels,
+                                        tavi_alpha alpha, const tavi_settings *settings);
 
 /* What went wrong in the calling thread's last call that failed, as a
  * sentence ("row_stride 8 is shorter than a row of 3 pixels (12 bytes)");

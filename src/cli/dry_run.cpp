@@ -26,7 +26,8 @@ int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const st
         }
     }
     if (!chunkSummary.empty()) std::printf("%s; ", chunkSummary.c_str());
-    std::printf("dry run: %zu frame%s would be written", tasks.size() - failing, tasks.size() - failing == 1 ? "" : "s");
+    std::printf("dry run: %zu frame%s would be written", tasks.size() - failing,
+                tasks.size() - failing == 1 ? "" : "s");
     if (failing) std::printf(", %zu would fail", failing);
     std::printf("; nothing was written\n");
     return failing ? kExitFailed : kExitOk;

@@ -13,8 +13,7 @@ void EncodingOptions::addTo(CLI::App &command) {
                     "... (default: the input's, lossless where the input's was lossy and pixels changed)")
         ->type_name("NAME[:LEVEL]");
     command
-        .add_option("--quality", quality,
-                    "Quality of lossy outputs, 1 to 100 (default: a JPEG input's own, else 95)")
+        .add_option("--quality", quality, "Quality of lossy outputs, 1 to 100 (default: a JPEG input's own, else 95)")
         ->transform(decimalInRange(1, 100));
     command
         .add_option("-d,--data-type", sampleType,

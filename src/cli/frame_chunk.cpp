@@ -43,8 +43,9 @@ FrameChunk parseChunk(const std::string &text) {
     // A job script whose variables reached tavi unexpanded, e.g. quoted
     // with '...' or written in another shell's syntax.
     if (text.find('$') != std::string::npos || text.find('%') != std::string::npos)
-        refuse(text, "holds an unexpanded variable; let the job's shell expand it, as in "
-                     "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT");
+        refuse(text,
+               "holds an unexpanded variable; let the job's shell expand it, as in "
+               "--chunk $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT");
     const std::size_t slash = text.find('/');
     if (slash == std::string::npos || text.find('/', slash + 1) != std::string::npos)
         refuse(text, text.empty() ? "is empty; give I/N such as 2/3 (were the scheduler's variables set?)"

@@ -27,9 +27,9 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A printf conversion "%[0][width]d" starting at `at`, which holds '%'.
 struct Conversion {
-    std::size_t end = 0;       // one past the 'd'
+    std::size_t end = 0;  // one past the 'd'
     bool zeroPadded = false;
-    std::string_view width;    // the digits of the width, if any
+    std::string_view width;  // the digits of the width, if any
 };
 
 std::optional<Conversion> conversionAt(const std::string &text, std::size_t at) {

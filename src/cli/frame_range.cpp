@@ -20,8 +20,7 @@ constexpr long long kMostFrames = 1000000;
 constexpr std::size_t kMissingNamed = 8;
 
 long long number(const std::string &digits, const std::string &frames) {
-    if (digits.empty())
-        throw UsageError("--frames " + host::shownText(frames) + ": a frame number is missing");
+    if (digits.empty()) throw UsageError("--frames " + host::shownText(frames) + ": a frame number is missing");
     if (digits.size() > 12 || digits.find_first_not_of("0123456789") != std::string::npos)
         throw UsageError("--frames " + host::shownText(frames) + ": " + host::shownText(digits) +
                          " is not a frame number (digits only)");
@@ -52,8 +51,8 @@ std::vector<long long> parseFrames(const std::string &frames) {
         } else {
             const std::size_t by = item.find('x', dash);
             const long long first = number(item.substr(0, dash), frames);
-            const long long last = number(item.substr(dash + 1, by == std::string::npos ? std::string::npos : by - dash - 1),
-                                          frames);
+            const long long last =
+                number(item.substr(dash + 1, by == std::string::npos ? std::string::npos : by - dash - 1), frames);
             const long long step = by == std::string::npos ? 1 : number(item.substr(by + 1), frames);
             if (last < first || step < 1)
                 throw UsageError("--frames " + host::shownText(frames) + ": " + host::shownText(item) +
@@ -64,8 +63,8 @@ std::vector<long long> parseFrames(const std::string &frames) {
             for (long long frame = first; frame <= last; frame += step) all.push_back(frame);
         }
         if (all.size() > std::size_t(kMostFrames))
-            throw UsageError("--frames " + host::shownText(frames) + " holds more than " +
-                             std::to_string(kMostFrames) + " frames");
+            throw UsageError("--frames " + host::shownText(frames) + " holds more than " + std::to_string(kMostFrames) +
+                             " frames");
         start = end + 1;
     }
     std::sort(all.begin(), all.end());
@@ -74,8 +73,7 @@ std::vector<long long> parseFrames(const std::string &frames) {
 }
 
 std::vector<fs::path> expandInputs(const std::vector<fs::path> &arguments, const std::optional<std::string> &frames) {
-    const std::optional<std::vector<long long>> given =
-        frames ? std::optional(parseFrames(*frames)) : std::nullopt;
+    const std::optional<std::vector<long long>> given = frames ? std::optional(parseFrames(*frames)) : std::nullopt;
     std::vector<fs::path> inputs;
     std::vector<fs::path> missing;
     std::size_t expanded = 0;
@@ -85,8 +83,8 @@ std::vector<fs::path> expandInputs(const std::vector<fs::path> &arguments, const
         std::smatch range;
         std::vector<long long> numbers;
         std::string pattern;
-        if (std::regex_match(name, range, kRangeInName) && (range[2].str().find('-') != std::string::npos ||
-                                                          range[2].str().find(',') != std::string::npos)) {
+        if (std::regex_match(name, range, kRangeInName) &&
+            (range[2].str().find('-') != std::string::npos || range[2].str().find(',') != std::string::npos)) {
             // oiiotool's own form: each # four digits, each @ one.
             const std::string wildcards = range[3].str();
             const std::size_t width = 4 * std::size_t(std::count(wildcards.begin(), wildcards.end(), '#')) +

@@ -25,7 +25,8 @@ JobCount chooseJobs(unsigned asked, const std::vector<FrameTask> &tasks, std::si
     const host::IoResult<std::uint64_t> perFrame = host::frameMemory(tasks.front().input, request);
     if (!perFrame || perFrame.value() == 0) return count;
     const std::uint64_t available = availableMemory();
-    const unsigned fit = unsigned(std::max<std::uint64_t>(1, std::min<std::uint64_t>(available / perFrame.value(), count.jobs)));
+    const unsigned fit =
+        unsigned(std::max<std::uint64_t>(1, std::min<std::uint64_t>(available / perFrame.value(), count.jobs)));
     if (fit < count.jobs) {
         count.notice = std::to_string(fit) + " job" + (fit == 1 ? "" : "s") + " at once, not " +
                        std::to_string(count.jobs) + ": a frame takes " + mebibytes(perFrame.value()) + " and " +

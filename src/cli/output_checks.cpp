@@ -37,7 +37,9 @@ void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &f
         }
         if (extensions.insert(task.output.extension().string()).second) {
             auto format = host::outputFormatFor(task.output);
-            if (!format) throw UsageError(host::shownPath(task.output) + ": " + host::shownText(format.error(), host::kShownWhole));
+            if (!format)
+                throw UsageError(host::shownPath(task.output) + ": " +
+                                 host::shownText(format.error(), host::kShownWhole));
             if (auto problem = host::encodingProblem(format.value(), encoding))
                 throw UsageError(host::shownPath(task.output) + ": " + *problem);
         }

@@ -46,22 +46,23 @@ std::optional<bool> enabledAtClose(const host::SessionRecord &session) {
 
 void addPanelCommand(CLI::App &app, PanelOptions &options) {
     const bool window = panelWindowBuiltIn();
-    CLI::App *cmd = app.add_subcommand(
-        "panel", window ? "Open the settings panel on a frame, in a window or as a scripted session"
-                        : "Open the settings panel on a frame and play a scripted session");
+    CLI::App *cmd =
+        app.add_subcommand("panel", window ? "Open the settings panel on a frame, in a window or as a scripted session"
+                                           : "Open the settings panel on a frame and play a scripted session");
     cmd->add_option("input", options.input, "The frame the panel's preview works on")->required();
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
-    CLI::Option *script = cmd->add_option(
-        "--script", options.script,
-        std::string(window ? "Play this session instead of opening a window: " : "The session: ") +
-            "one event per line (set LABEL VALUE, click Draw, drag X Y [start], ok, cancel)");
+    CLI::Option *script =
+        cmd->add_option("--script", options.script,
+                        std::string(window ? "Play this session instead of opening a window: " : "The session: ") +
+                            "one event per line (set LABEL VALUE, click Draw, drag X Y [start], ok, cancel)");
     if (window) {
         // Synthetic mouse and keyboard input for the window, for tests; see
         // src/gui/synthetic_input.h. Kept out of --help.
         cmd->add_option("--events", options.events)->group("");
-        cmd->footer("Without --script the panel opens in a window: OK saves to --scene, closing the window "
-                    "cancels. With no display to open it on, tavi says so and exits with status 1.");
+        cmd->footer(
+            "Without --script the panel opens in a window: OK saves to --scene, closing the window "
+            "cancels. With no display to open it on, tavi says so and exits with status 1.");
     } else {
         script->required();
     }

@@ -62,8 +62,8 @@ std::string processFrame(host::FilterChain &chain, const FrameTask &task, const 
         if (options.verbose) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             char figures[96];
-            std::snprintf(figures, sizeof figures, ": %d x %d, %.2f s, %zu pixel%s changed", done->width,
-                          done->height, seconds, done->changedPixels, done->changedPixels == 1 ? "" : "s");
+            std::snprintf(figures, sizeof figures, ": %d x %d, %.2f s, %zu pixel%s changed", done->width, done->height,
+                          seconds, done->changedPixels, done->changedPixels == 1 ? "" : "s");
             progress.message(stdout, host::shownPath(task.input) + " -> " + host::shownPath(task.output) + figures);
         }
         return "";
@@ -193,8 +193,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     std::string sceneText;
     if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
     if (options.dryRun) {
-        if (!options.saveScene.empty())
-            std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
+        if (!options.saveScene.empty()) std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
         return printPlan(tasks, filtersOn(scene), chunkSummary);
     }
 
@@ -250,9 +249,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     const auto start = std::chrono::steady_clock::now();
     const std::size_t failed = runFrames(
         tasks, jobs,
-        [&](unsigned worker, std::size_t i) {
-            return processFrame(*chains[worker], tasks[i], options, progress);
-        },
+        [&](unsigned worker, std::size_t i) { return processFrame(*chains[worker], tasks[i], options, progress); },
         [&](std::size_t, const std::string &error) {
             if (!error.empty()) say(progress, error);
             progress.advance();

@@ -24,7 +24,7 @@ struct ProcessOptions {
     FrameOptions frame;
     EncodingOptions encoding;
     std::filesystem::path saveScene;
-    unsigned jobs = 0;  // 0: one per core
+    unsigned jobs = 0;                 // 0: one per core
     std::optional<std::string> chunk;  // "I/N": slice I of N, as given
     bool quiet = false;
     bool verbose = false;

@@ -29,11 +29,11 @@ ProgressBar::~ProgressBar() { finish(); }
 
 void ProgressBar::logUntilFinished(double seconds) {
     std::unique_lock guard(lock_);
-    const auto every = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+    const auto every =
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
     for (auto next = start_ + every; !finishing_.wait_until(guard, next, [this] { return finished_; }); next += every) {
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-        std::fprintf(out_, "tavi: %zu of %zu frame%s done in %.1f s\n", done_, total_, total_ == 1 ? "" : "s",
-                     elapsed);
+        std::fprintf(out_, "tavi: %zu of %zu frame%s done in %.1f s\n", done_, total_, total_ == 1 ? "" : "s", elapsed);
         std::fflush(out_);
     }
 }

@@ -44,8 +44,9 @@ void SettingsOptions::addTo(CLI::App &command) {
         ->check(CLI::IsMember({"rgb", "alpha", "rgba"}));
     command.add_option("--strength", strength, "How far blended pixels move toward the ramp, 0 to 100 % (default 100)")
         ->transform(decimalInRange(0, host::TaviSettings::kMaxStrength));
-    command.add_option("--threshold", threshold,
-                       "Edge threshold 0 to 256 (default 224): a channel difference above 256 - threshold is an edge")
+    command
+        .add_option("--threshold", threshold,
+                    "Edge threshold 0 to 256 (default 224): a channel difference above 256 - threshold is an edge")
         ->transform(decimalInRange(0, host::TaviSettings::kMaxThreshold));
     command.add_flag("--disable", disable, "Run with the filter switched off: frames pass through unchanged");
     command.add_option("--scene", scene,

@@ -30,9 +30,9 @@ struct SettingsOptions {
 
 // The scene a command runs, and what it was read from.
 struct SceneInUse {
-    host::Scene scene;  // the filters to run, the options applied
-    host::Scene read;   // as the scene file holds them; empty without --scene
-    std::string text;   // the scene file's bytes; empty without --scene
+    host::Scene scene;                 // the filters to run, the options applied
+    host::Scene read;                  // as the scene file holds them; empty without --scene
+    std::string text;                  // the scene file's bytes; empty without --scene
     std::size_t changedByOptions = 0;  // filters the command-line settings went to
 };
 

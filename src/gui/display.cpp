@@ -39,8 +39,7 @@ Display::Display() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (driverChosen)
             throw NoDisplay(std::string("cannot start the video driver SDL_VIDEODRIVER names: ") + SDL_GetError());
-        throw NoDisplay(std::string(kHeadline) + " (" + (reached.empty() ? "" : reached + ": ") + SDL_GetError() +
-                        ")");
+        throw NoDisplay(std::string(kHeadline) + " (" + (reached.empty() ? "" : reached + ": ") + SDL_GetError() + ")");
     }
     const std::string_view driver = SDL_GetCurrentVideoDriver();
     if (!driverChosen && (driver == "offscreen" || driver == "dummy")) {

@@ -37,13 +37,13 @@ void PanelWidgets::show(host::HostPanel &panel, float originX, float originY) {
         ImGui::BeginDisabled(state.mode == RENDER_DISABLED);
         placeOver(host::bodyBox(state), originX, originY);
         switch (state.kind) {
-            case host::ControlKind::Popup: showPopup(panel, control); break;
-            case host::ControlKind::Bool: showBool(panel, control); break;
-            case host::ControlKind::MiniSlider:
-            case host::ControlKind::HSlide: showSlider(panel, control); break;
-            case host::ControlKind::Button: showButton(panel, control); break;
-            case host::ControlKind::DragButton: showDragButton(panel, control, originX, originY); break;
-            case host::ControlKind::Canvas: break;
+        case host::ControlKind::Popup: showPopup(panel, control); break;
+        case host::ControlKind::Bool: showBool(panel, control); break;
+        case host::ControlKind::MiniSlider:
+        case host::ControlKind::HSlide: showSlider(panel, control); break;
+        case host::ControlKind::Button: showButton(panel, control); break;
+        case host::ControlKind::DragButton: showDragButton(panel, control, originX, originY); break;
+        case host::ControlKind::Canvas: break;
         }
         ImGui::EndDisabled();
         ImGui::PopID();

@@ -42,8 +42,8 @@ public:
             int major, minor, profile;
             const char *glsl;
         };
-        for (const Choice &choice : {Choice{3, 2, SDL_GL_CONTEXT_PROFILE_CORE, "#version 150"},
-                                     Choice{3, 0, 0, "#version 130"}}) {
+        for (const Choice &choice :
+             {Choice{3, 2, SDL_GL_CONTEXT_PROFILE_CORE, "#version 150"}, Choice{3, 0, 0, "#version 130"}}) {
             SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, choice.major);
             SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, choice.minor);
             SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, choice.profile);

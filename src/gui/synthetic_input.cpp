@@ -38,8 +38,7 @@ std::pair<int, int> point(std::string_view rest, const LineError &fail) {
     const auto x = wholeNumber(xs);
     const auto y = wholeNumber(ys);
     if (!x || !y || !extra.empty()) fail("expected two whole numbers X Y");
-    if (*x < -kFarthest || *x > kFarthest || *y < -kFarthest || *y > kFarthest)
-        fail("a point lies in -32768..32768");
+    if (*x < -kFarthest || *x > kFarthest || *y < -kFarthest || *y > kFarthest) fail("a point lies in -32768..32768");
     return {*x, *y};
 }
 
@@ -122,59 +121,56 @@ SyntheticInput::Frame SyntheticInput::playFrame(std::uint32_t windowId) {
     SDL_Event event;
     std::memset(&event, 0, sizeof event);
     switch (step.kind) {
-        case Step::Kind::Nothing:
-            return frame;
-        case Step::Kind::Move:
-            event.type = SDL_MOUSEMOTION;
-            event.motion.windowID = windowId;
-            event.motion.state = buttonDown_ ? SDL_BUTTON_LMASK : 0;
-            event.motion.x = step.x;
-            event.motion.y = step.y;
-            event.motion.xrel = step.x - pointerX_;
-            event.motion.yrel = step.y - pointerY_;
-            pointerX_ = step.x;
-            pointerY_ = step.y;
-            break;
-        case Step::Kind::Press:
-        case Step::Kind::Release:
-            buttonDown_ = step.kind == Step::Kind::Press;
-            event.type = buttonDown_ ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            event.button.windowID = windowId;
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = buttonDown_ ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = pointerX_;
-            event.button.y = pointerY_;
-            break;
-        case Step::Kind::KeyDown:
-        case Step::Kind::KeyUp:
-            event.type = step.kind == Step::Kind::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
-            event.key.windowID = windowId;
-            event.key.state = step.kind == Step::Kind::KeyDown ? SDL_PRESSED : SDL_RELEASED;
-            event.key.keysym.scancode = SDL_Scancode(step.key);
-            event.key.keysym.sym = SDL_GetKeyFromScancode(SDL_Scancode(step.key));
-            break;
-        case Step::Kind::Text: {
-            // SDL carries text in pieces of at most 31 bytes.
-            constexpr std::size_t piece = sizeof(event.text.text) - 1;
-            for (std::size_t at = 0; at < step.text.size(); at += piece) {
-                SDL_Event text;
-                std::memset(&text, 0, sizeof text);
-                text.type = SDL_TEXTINPUT;
-                text.text.windowID = windowId;
-                step.text.copy(text.text.text, piece, at);
-                SDL_PushEvent(&text);
-            }
-            return frame;
+    case Step::Kind::Nothing: return frame;
+    case Step::Kind::Move:
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = windowId;
+        event.motion.state = buttonDown_ ? SDL_BUTTON_LMASK : 0;
+        event.motion.x = step.x;
+        event.motion.y = step.y;
+        event.motion.xrel = step.x - pointerX_;
+        event.motion.yrel = step.y - pointerY_;
+        pointerX_ = step.x;
+        pointerY_ = step.y;
+        break;
+    case Step::Kind::Press:
+    case Step::Kind::Release:
+        buttonDown_ = step.kind == Step::Kind::Press;
+        event.type = buttonDown_ ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = windowId;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = buttonDown_ ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = pointerX_;
+        event.button.y = pointerY_;
+        break;
+    case Step::Kind::KeyDown:
+    case Step::Kind::KeyUp:
+        event.type = step.kind == Step::Kind::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.windowID = windowId;
+        event.key.state = step.kind == Step::Kind::KeyDown ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = SDL_Scancode(step.key);
+        event.key.keysym.sym = SDL_GetKeyFromScancode(SDL_Scancode(step.key));
+        break;
+    case Step::Kind::Text: {
+        // SDL carries text in pieces of at most 31 bytes.
+        constexpr std::size_t piece = sizeof(event.text.text) - 1;
+        for (std::size_t at = 0; at < step.text.size(); at += piece) {
+            SDL_Event text;
+            std::memset(&text, 0, sizeof text);
+            text.type = SDL_TEXTINPUT;
+            text.text.windowID = windowId;
+            step.text.copy(text.text.text, piece, at);
+            SDL_PushEvent(&text);
         }
-        case Step::Kind::Screenshot:
-            frame.screenshot = step.file;
-            return frame;
-        case Step::Kind::Close:
-            event.type = SDL_WINDOWEVENT;
-            event.window.windowID = windowId;
-            event.window.event = SDL_WINDOWEVENT_CLOSE;
-            break;
+        return frame;
+    }
+    case Step::Kind::Screenshot: frame.screenshot = step.file; return frame;
+    case Step::Kind::Close:
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = windowId;
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        break;
     }
     SDL_PushEvent(&event);
     return frame;

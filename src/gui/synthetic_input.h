@@ -57,7 +57,17 @@ public:
 
 private:
     struct Step {
-        enum class Kind { Nothing, Move, Press, Release, KeyDown, KeyUp, Text, Screenshot, Close };
+        enum class Kind {
+            Nothing,
+            Move,
+            Press,
+            Release,
+            KeyDown,
+            KeyUp,
+            Text,
+            Screenshot,
+            Close
+        };
         Kind kind = Kind::Nothing;
         int x = 0;
         int y = 0;

@@ -39,10 +39,11 @@ protected:
     // One task of an array: `variables` as Slurm sets them ("ID=3 MIN=1 ..."
     // stand for SLURM_ARRAY_TASK_ID=3 ...), then the script's arguments.
     CommandRun task(const std::string &variables, const std::string &args, const std::string &tavi = TAVI_EXE) {
-        std::string env = "-u SLURM_ARRAY_TASK_ID -u SLURM_ARRAY_TASK_MIN -u SLURM_ARRAY_TASK_MAX "
-                          "-u SLURM_ARRAY_TASK_STEP -u SLURM_ARRAY_TASK_COUNT -u TAVI_ARRAY -u TAVI_CHUNKS "
-                          "SLURM_CPUS_PER_TASK=2 TAVI='" +
-                          tavi + "'";
+        std::string env =
+            "-u SLURM_ARRAY_TASK_ID -u SLURM_ARRAY_TASK_MIN -u SLURM_ARRAY_TASK_MAX "
+            "-u SLURM_ARRAY_TASK_STEP -u SLURM_ARRAY_TASK_COUNT -u TAVI_ARRAY -u TAVI_CHUNKS "
+            "SLURM_CPUS_PER_TASK=2 TAVI='" +
+            tavi + "'";
         std::size_t at = 0;
         while (at < variables.size()) {
             std::size_t end = variables.find(' ', at);
@@ -65,8 +66,7 @@ protected:
             fs::remove_all(dir / "out");
             const std::string variables = "ID=" + std::to_string(id) + " MIN=" + std::to_string(min) +
                                           " MAX=" + std::to_string(min + (count - 1) * step) +
-                                          " STEP=" + std::to_string(step) +
-                                          " COUNT=" + std::to_string(count);
+                                          " STEP=" + std::to_string(step) + " COUNT=" + std::to_string(count);
             const CommandRun run = task(variables, args);
             ASSERT_EQ(run.status, 0) << run.out << run.err;
             const std::string slice = "slice " + std::to_string((id - min) / step + 1) + " of " + std::to_string(count);

@@ -83,8 +83,7 @@ TEST(FrameChunk, OrderIsByFrameNumberNotArgumentsOrNames) {
     // As a shell's glob lists them: by name, so 10 and 100 before 2 and 9.
     const std::vector<fs::path> inputs = {"shot.10.png", "shot.100.png", "shot.2.png", "shot.9.png"};
     EXPECT_EQ(names(inputs, chunkInputs(inputs, {1, 2})), (std::vector<std::string>{"shot.2.png", "shot.9.png"}));
-    EXPECT_EQ(names(inputs, chunkInputs(inputs, {2, 2})),
-              (std::vector<std::string>{"shot.10.png", "shot.100.png"}));
+    EXPECT_EQ(names(inputs, chunkInputs(inputs, {2, 2})), (std::vector<std::string>{"shot.10.png", "shot.100.png"}));
     EXPECT_EQ(describeChunk({2, 2}, inputs, chunkInputs(inputs, {2, 2})), "chunk 2/2: frames 10-100");
 
     // Names only break ties between equal frame numbers; argument order
@@ -102,10 +101,11 @@ TEST(FrameChunk, OrderIsByFrameNumberNotArgumentsOrNames) {
 TEST(FrameChunk, TheOrderComesFromTheNamesWhateverTheListsOrder) {
     // Names without digits follow the numbered ones, by name; a time stamp
     // is a frame number like any other.
-    std::vector<fs::path> inputs = {"matte.png", "cam_1700000010.png", "shot.0001.png", "beauty.png",
-                                    "cam_1700000004.png", "f.99999999999999999999.png"};
-    const std::vector<std::string> expected = {"shot.0001.png",       "cam_1700000004.png", "cam_1700000010.png",
-                                               "f.99999999999999999999.png", "beauty.png", "matte.png"};
+    std::vector<fs::path> inputs = {"matte.png",  "cam_1700000010.png", "shot.0001.png",
+                                    "beauty.png", "cam_1700000004.png", "f.99999999999999999999.png"};
+    const std::vector<std::string> expected = {"shot.0001.png",      "cam_1700000004.png",
+                                               "cam_1700000010.png", "f.99999999999999999999.png",
+                                               "beauty.png",         "matte.png"};
     std::sort(inputs.begin(), inputs.end());
     do {
         ASSERT_EQ(names(inputs, frameOrder(inputs)), expected);

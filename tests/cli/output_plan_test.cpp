@@ -76,9 +76,10 @@ TEST(OutputPlan, AFramePatternNeedsAFrameNumberInEveryName) {
         planOutputs({"a.0001.png", "sky.png", "b.png", "a.0002.png"}, "out.####.png");
         ADD_FAILURE() << "numbered by position";
     } catch (const UsageError &e) {
-        EXPECT_EQ(std::string(e.what()), "sky.png (and 1 more input) has no frame number in its name for the frame "
-                                         "pattern out.####.png; give an output folder, or name the frame with its "
-                                         "number");
+        EXPECT_EQ(std::string(e.what()),
+                  "sky.png (and 1 more input) has no frame number in its name for the frame "
+                  "pattern out.####.png; give an output folder, or name the frame with its "
+                  "number");
     }
     EXPECT_THROW(planOutputs({"beauty.png"}, "out.%04d.png"), UsageError);
     EXPECT_NO_THROW(planOutputs({"a.0001.png", "sky.png"}, "out/"));
@@ -106,8 +107,8 @@ TEST(OutputPlan, PatternWidthsAreOneToTwelve) {
     EXPECT_EQ(expandPattern("f.############.png", "5"), "f.000000000005.png");
     EXPECT_EQ(expandPattern("f.%012d.png", "5"), "f.000000000005.png");
     EXPECT_EQ(expandPattern("f.%0d.png", "5"), "f.5.png");
-    for (const char *pattern : {"f.#############.png", "f.%013d.png", "f.%0300d.png", "f.%00d.png",
-                                "f.%099999999999999999999d.png"})
+    for (const char *pattern :
+         {"f.#############.png", "f.%013d.png", "f.%0300d.png", "f.%00d.png", "f.%099999999999999999999d.png"})
         EXPECT_THROW(expandPattern(pattern, "5"), UsageError) << pattern;
 }
 

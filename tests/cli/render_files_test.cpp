@@ -100,8 +100,8 @@ std::vector<double> levels(const StoredImage &image) {
 
 // Every sample that differs lies next to an edge of the input: within two
 // pixels of a pixel whose neighbour differs from it.
-void expectChangesOnlyNearEdges(const std::vector<double> &in, const std::vector<double> &out, int width,
-                                int height, int channels) {
+void expectChangesOnlyNearEdges(const std::vector<double> &in, const std::vector<double> &out, int width, int height,
+                                int channels) {
     auto at = [&](int x, int y, int c) { return in[(std::size_t(y) * width + x) * channels + c]; };
     auto edgeNear = [&](int x0, int y0) {
         for (int y = std::max(0, y0 - 2); y <= std::min(height - 2, y0 + 2); ++y)

@@ -205,8 +205,8 @@ TEST_F(TaviCommand, ChunksTogetherGiveWhatOneRunGives) {
     const std::vector<std::vector<int>> held = {{1, 2, 3}, {5, 8}, {10, 11}};
     for (int i = 1; i <= 3; ++i) {
         const fs::path folder = dir / ("chunk" + std::to_string(i));
-        CommandRun run = tavi("process" + inputs + " -o chunk" + std::to_string(i) + "/ --chunk " +
-                              std::to_string(i) + "/3");
+        CommandRun run =
+            tavi("process" + inputs + " -o chunk" + std::to_string(i) + "/ --chunk " + std::to_string(i) + "/3");
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_NE(run.out.find(summaries[i - 1]), std::string::npos) << run.out;
         std::vector<int> written;
@@ -277,8 +277,8 @@ TEST_F(TaviCommand, AnEmptyChunkDoesNothingAndSaysSo) {
 TEST_F(TaviCommand, BadChunksAreUsageErrorsThatNameThem) {
     write("a.1.png", aliased(20, 20));
     write("a.2.png", aliased(20, 20, 4));
-    for (const char *chunk : {"0/3", "4/3", "1/0", "0/0", "two/3", "1/three", "+1/3", "-1/3", "1/-3", "1.5/3",
-                              "0x1/3", "1/3/3", "13", "/3", "1/", "/", "99999999999999999999/99999999999999999999"}) {
+    for (const char *chunk : {"0/3", "4/3", "1/0", "0/0", "two/3", "1/three", "+1/3", "-1/3", "1/-3", "1.5/3", "0x1/3",
+                              "1/3/3", "13", "/3", "1/", "/", "99999999999999999999/99999999999999999999"}) {
         CommandRun run = tavi(std::string("process a.1.png a.2.png -o out/ '--chunk=") + chunk + "'");
         EXPECT_EQ(run.status, 2) << chunk << ": " << run.err;
         EXPECT_NE(run.err.find(std::string("--chunk \"") + chunk + "\""), std::string::npos) << run.err;
@@ -386,8 +386,8 @@ TEST_F(TaviCommand, SceneSettingsMustBeWhatThePanelCanSet) {
     const RgbaImage input = aliased(30, 20);
     write("in.png", input);
     std::ofstream(dir / "cancel.txt") << "cancel\n";
-    for (const char *settings : {"junk", "abc def ghi", "2.5 60.7 224e0", "2147483647 1 1", "-1 100 224", "7 500 999",
-                                 "2 100", ""}) {
+    for (const char *settings :
+         {"junk", "abc def ghi", "2.5 60.7 224e0", "2147483647 1 1", "-1 100 224", "7 500 999", "2 100", ""}) {
         std::ofstream(dir / "bad.tvs") << "TaviScene 1\n# hand-edited\nImageFilter \"Tavi\" on " << settings << "\n";
         CommandRun run = tavi("process in.png -o out.png --scene bad.tvs --save-scene copy.tvs");
         EXPECT_EQ(run.status, 1) << settings;

@@ -149,8 +149,8 @@ TEST_F(TaviFiles, AnOutputNameAsLongAsTheFileSystemTakesWorks) {
 TEST_F(TaviFiles, AFramePatternAsksForOneToTwelveDigits) {
     picture("a.0001.png");
     picture("a.0002.png");
-    for (const char *pattern : {"b.%0300d.png", "b.%0999999999d.png", "b.%099999999999999999999d.png",
-                                "b.#############.png", "b.%00d.png"}) {
+    for (const char *pattern :
+         {"b.%0300d.png", "b.%0999999999d.png", "b.%099999999999999999999d.png", "b.#############.png", "b.%00d.png"}) {
         CommandRun run = tavi(std::string("process a.0001.png a.0002.png -o ") + pattern);
         EXPECT_EQ(run.status, 2) << pattern;
         EXPECT_NE(run.err.find("asks for a width outside 1 to 12 digits"), std::string::npos)
@@ -212,8 +212,9 @@ TEST_F(TaviFiles, ALaterRunRemovesOnlyTheTemporariesItKnowsAreAbandoned) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("removed 1 temporary file that an interrupted run left in out"), std::string::npos)
         << run.err;
-    const std::string left = "left 2 temporary files in out that a run on another machine, in another container or "
-                             "before a restart made";
+    const std::string left =
+        "left 2 temporary files in out that a run on another machine, in another container or "
+        "before a restart made";
     EXPECT_NE(run.err.find(left), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(left), run.err.rfind(left)) << "said once: " << run.err;
     EXPECT_FALSE(fs::exists(dir / "out" / killedHere));
@@ -232,8 +233,8 @@ TEST_F(TaviFiles, ARunInAnotherProcessNamespaceLeavesThisOnesTemporaries) {
     fs::create_directories(dir / "out");
     const std::string killedHere = ".x.tavi-" + thisMachine() + "-" + std::to_string(endedProcess()) + "-0.png";
     std::ofstream(dir / "out" / killedHere) << "half a frame";
-    CommandRun run = runIn(dir, "unshare", "--pid --fork --mount-proc '" + std::string(TAVI_EXE) +
-                                               "' process a.0001.png -o out/");
+    CommandRun run =
+        runIn(dir, "unshare", "--pid --fork --mount-proc '" + std::string(TAVI_EXE) + "' process a.0001.png -o out/");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("left 1 temporary file in out"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::exists(dir / "out" / killedHere));
@@ -249,8 +250,10 @@ TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
     fifo("a.0002.png");  // no one ever writes to it
     fs::create_symlink("/dev/zero", dir / "a.0003.png");
     // An old tavi blocks on the FIFO or reads /dev/zero for ever.
-    CommandRun run = runIn(dir, "timeout", "60 '" + std::string(TAVI_EXE) + "' process a.0001.png a.0002.png "
-                                           "a.0003.png -o b/");
+    CommandRun run = runIn(dir, "timeout",
+                           "60 '" + std::string(TAVI_EXE) +
+                               "' process a.0001.png a.0002.png "
+                               "a.0003.png -o b/");
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("a.0002.png: is a FIFO, not an image file"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("a.0003.png: is a character device, not an image file"), std::string::npos) << run.err;
@@ -263,13 +266,14 @@ TEST_F(TaviFiles, InputsThatAreNotRegularFilesAreRefusedUnopened) {
 }
 
 TEST_F(TaviFiles, AFrameTooLargeForMemoryIsThatFramesErrorAndTheRestAreDone) {
-    if (tavi::test::builtWithAddressSanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
+    if (tavi::test::builtWithAddressSanitizer())
+        GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
     picture("small.png");
     tavi::test::writeBytes(dir / "huge.png", tavi::test::pngHeaderOnly(16384, 16384));
     // 2 GB of address space: the program fits, a 16384 x 16384 frame does not.
-    CommandRun run = runIn(dir, "sh",
-                           "-c 'ulimit -v 2000000 && exec \"" + std::string(TAVI_EXE) +
-                               "\" process huge.png small.png -o out/ --jobs 1'");
+    CommandRun run = runIn(
+        dir, "sh",
+        "-c 'ulimit -v 2000000 && exec \"" + std::string(TAVI_EXE) + "\" process huge.png small.png -o out/ --jobs 1'");
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("huge.png: not enough memory for a 16384 x 16384 image (needs 5120 MiB)"), std::string::npos)
         << run.err;
@@ -331,9 +335,9 @@ TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
 TEST_F(TaviFiles, ASignalIgnoredWhenTheRunStartsStaysIgnored) {
     const std::string inputs = longTiffSequence();
     // A script's background job: the shell has set SIGINT to be ignored.
-    BackgroundRun run(dir, "/bin/sh",
-                      "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs +
-                          " -o out/ --jobs 2\"");
+    BackgroundRun run(
+        dir, "/bin/sh",
+        "-c \"trap '' INT; exec '" + std::string(TAVI_EXE) + "' process" + inputs + " -o out/ --jobs 2\"");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!run.ended() && std::chrono::steady_clock::now() < deadline &&
            !(fs::exists(dir / "out") && !temporaries(dir / "out").empty()))

@@ -50,7 +50,8 @@ TEST_F(TaviHabits, FramePatternsWithARangeList) {
     CommandRun run = tavi("process 'shot.####.png' --frames 1001-1003,1060,1100-1120x10 -o out/");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("7 frames in"), std::string::npos) << run.out;
-    for (int n : {1001, 1002, 1003, 1060, 1100, 1110, 1120}) EXPECT_TRUE(made("out/shot." + std::to_string(n) + ".png"));
+    for (int n : {1001, 1002, 1003, 1060, 1100, 1110, 1120})
+        EXPECT_TRUE(made("out/shot." + std::to_string(n) + ".png"));
 
     run = tavi("process 'shot.%04d.png' --frames 1002 -o 'one.%d.png'");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -99,8 +100,8 @@ TEST_F(TaviHabits, ADryRunPrintsThePlanAndWritesNothing) {
     EXPECT_EQ(run.status, 1) << "a frame would fail";
     EXPECT_NE(run.out.find("a.0001.png -> out/a.0001.png\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("  would fail: a.0003.png: "), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("dry run: 2 frames would be written, 1 would fail; nothing was written"),
-              std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("dry run: 2 frames would be written, 1 would fail; nothing was written"), std::string::npos)
+        << run.out;
     EXPECT_FALSE(made("out"));
     EXPECT_FALSE(made("s.tvs"));
     const CommandRun replacing = tavi("process --dry-run a.0001.png -o old.png");
@@ -122,8 +123,8 @@ TEST_F(TaviHabits, JobsAreTheCpusTheTaskMayUse) {
     const CommandRun all = tavi("process -v f.1.png f.2.png f.3.png f.4.png -o a/");
     ASSERT_EQ(all.status, 0) << all.err;
     EXPECT_EQ(all.out.find("1 at once"), std::string::npos) << all.out;
-    const CommandRun one = runIn(dir, "taskset", "-c 0 '" + std::string(TAVI_EXE) +
-                                                     "' process -v f.1.png f.2.png f.3.png f.4.png -o b/");
+    const CommandRun one =
+        runIn(dir, "taskset", "-c 0 '" + std::string(TAVI_EXE) + "' process -v f.1.png f.2.png f.3.png f.4.png -o b/");
     ASSERT_EQ(one.status, 0) << one.err;
     EXPECT_NE(one.out.find("4 frames, 1 at once"), std::string::npos) << one.out;
 }

@@ -59,8 +59,9 @@ TEST_F(TaviPanel, ScriptedSessionDrawsThePreviewAndSavesOnOk) {
            "set Zoom 1\n"
            "click Draw\n"
            "ok\n");
-    Result run = tavi("panel frame.png --target rgb --save-scene ignored.tvs --script session.txt "
-                      "--canvas canvas.png --screenshot panel.png");
+    Result run = tavi(
+        "panel frame.png --target rgb --save-scene ignored.tvs --script session.txt "
+        "--canvas canvas.png --screenshot panel.png");
     // --save-scene belongs to process only.
     EXPECT_EQ(run.status, 2) << run.err;
 

@@ -67,13 +67,14 @@ mode_t modeOf(const fs::path &file) {
     return st.st_mode & 07777;
 }
 
-const std::string kScene = "# The shot's filters.\r\n"
-                           "TaviScene 1\r\n"
-                           "\r\n"
-                           "  ImageFilter \"Tavi\"   on   2 100 224   \r\n"
-                           "# A softer pass, kept for later.\r\n"
-                           "ImageFilter \"Tavi\" off 0  10 100\r\n"
-                           "ImageFilter \"Tavi\" on 1 80 200\r\n";
+const std::string kScene =
+    "# The shot's filters.\r\n"
+    "TaviScene 1\r\n"
+    "\r\n"
+    "  ImageFilter \"Tavi\"   on   2 100 224   \r\n"
+    "# A softer pass, kept for later.\r\n"
+    "ImageFilter \"Tavi\" off 0  10 100\r\n"
+    "ImageFilter \"Tavi\" on 1 80 200\r\n";
 
 }  // namespace
 
@@ -104,25 +105,27 @@ TEST_F(TaviScenes, SaveSceneEditsTheSceneInPlaceAsThePanelsOkDoes) {
     ASSERT_EQ(run.status, 0) << run.err;
     // Only the lines of the filters that changed; comments, spacing, the
     // off line, line ends and permissions stay.
-    EXPECT_EQ(slurp(dir / "shot.tvs"), "# The shot's filters.\r\n"
-                                       "TaviScene 1\r\n"
-                                       "\r\n"
-                                       "  ImageFilter \"Tavi\" on 2 60 224\r\n"
-                                       "# A softer pass, kept for later.\r\n"
-                                       "ImageFilter \"Tavi\" off 0  10 100\r\n"
-                                       "ImageFilter \"Tavi\" on 1 60 200\r\n");
+    EXPECT_EQ(slurp(dir / "shot.tvs"),
+              "# The shot's filters.\r\n"
+              "TaviScene 1\r\n"
+              "\r\n"
+              "  ImageFilter \"Tavi\" on 2 60 224\r\n"
+              "# A softer pass, kept for later.\r\n"
+              "ImageFilter \"Tavi\" off 0  10 100\r\n"
+              "ImageFilter \"Tavi\" on 1 60 200\r\n");
     EXPECT_EQ(modeOf(dir / "shot.tvs"), 0640u);
 
     // Into another file: the scene's text with the same edits.
     run = tavi("process in.png -o out2.png --scene shot.tvs --save-scene copy.tvs --disable");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(slurp(dir / "copy.tvs"), "# The shot's filters.\r\n"
-                                       "TaviScene 1\r\n"
-                                       "\r\n"
-                                       "  ImageFilter \"Tavi\" off 2 60 224\r\n"
-                                       "# A softer pass, kept for later.\r\n"
-                                       "ImageFilter \"Tavi\" off 0  10 100\r\n"
-                                       "ImageFilter \"Tavi\" off 1 60 200\r\n");
+    EXPECT_EQ(slurp(dir / "copy.tvs"),
+              "# The shot's filters.\r\n"
+              "TaviScene 1\r\n"
+              "\r\n"
+              "  ImageFilter \"Tavi\" off 2 60 224\r\n"
+              "# A softer pass, kept for later.\r\n"
+              "ImageFilter \"Tavi\" off 0  10 100\r\n"
+              "ImageFilter \"Tavi\" off 1 60 200\r\n");
     EXPECT_EQ(slurp(dir / "shot.tvs").find("off 2 60 224"), std::string::npos) << "the scene read is left alone";
 
     // Nothing to change: the file stays byte for byte.
@@ -170,7 +173,8 @@ TEST_F(TaviScenes, ASceneHoldsAtMostSixtyFourFilters) {
 }
 
 TEST_F(TaviScenes, TheMemoryCheckCountsEveryFilterOfTheChain) {
-    if (tavi::test::builtWithAddressSanitizer()) GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
+    if (tavi::test::builtWithAddressSanitizer())
+        GTEST_SKIP() << "the address sanitizer needs more address space than the limit";
     // 4096 x 4096: one filter's run fits in 2 GB of address space; 64
     // filters keep 64 planes of 64 MiB each and do not.
     tavi::test::writeBytes(dir / "big.png", tavi::test::pngHeaderOnly(4096, 4096));

@@ -49,9 +49,10 @@ protected:
 TEST_F(TaviSequences, TwoTasksGivenTheInputsInDifferentOrdersDoEveryFrameOnce) {
     // Names without digits, time stamps longer than nine digits, a number
     // longer than any integer, and the glob order that puts 10 before 9.
-    const std::vector<std::string> names = {"beauty.png",         "cam_1700000004.png", "cam_1700000010.png",
-                                            "matte.png",          "shot.10.png",        "shot.9.png",
-                                            "f.99999999999999999999.png", "f.1.png",    "zz.png"};
+    const std::vector<std::string> names = {
+        "beauty.png",  "cam_1700000004.png", "cam_1700000010.png",         "matte.png",
+        "shot.10.png", "shot.9.png",         "f.99999999999999999999.png", "f.1.png",
+        "zz.png"};
     for (std::size_t i = 0; i < names.size(); ++i) frame(names[i], int(i));
     ASSERT_EQ(tavi("process -q" + joined(names) + " -o whole/").status, 0);
 

@@ -38,8 +38,8 @@ const fs::path kSessions = TAVI_GUI_SESSIONS;
 // Where two pictures' colours first differ, or "" when they do not.
 std::string firstDifference(const RgbaImage &a, const RgbaImage &b) {
     if (a.width != b.width || a.height != b.height)
-        return "sizes " + std::to_string(a.width) + "x" + std::to_string(a.height) + " and " +
-               std::to_string(b.width) + "x" + std::to_string(b.height);
+        return "sizes " + std::to_string(a.width) + "x" + std::to_string(a.height) + " and " + std::to_string(b.width) +
+               "x" + std::to_string(b.height);
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x)
             for (int c = 0; c < 3; ++c)

@@ -13,8 +13,8 @@ namespace tavi::test {
 struct BufferLedger {
     long obtained = 0;
     long released = 0;
-    std::set<long> failing;         // request numbers (from 1) that fail
-    std::set<const void *> live;    // buffers obtained and not yet released
+    std::set<long> failing;       // request numbers (from 1) that fail
+    std::set<const void *> live;  // buffers obtained and not yet released
     long requests = 0;
     std::size_t largestRequest = 0;  // bytes, as count * size without wrapping
     std::size_t limit = 0;           // requests above this many bytes fail; 0: no limit

@@ -50,9 +50,7 @@ public:
     }
 
     // The script's error, as "test script:LINE: message"; empty without one.
-    std::string scriptError() const {
-        return player_ ? player_->errorText() : std::string();
-    }
+    std::string scriptError() const { return player_ ? player_->errorText() : std::string(); }
     int eventsPlayed() const { return player_ ? player_->eventsPlayed() : 0; }
 
     host::PanelHost &host() { return host_; }

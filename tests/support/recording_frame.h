@@ -47,7 +47,9 @@ public:
     const std::vector<PutCall> &puts() const { return puts_; }
     const host::RgbaImage &output() const { return output_; }
     long getRowCalls() const { return getRowCalls_; }
-    long putRGBCalls() const { return std::count_if(puts_.begin(), puts_.end(), [](auto &p) { return !p.alpha; }); }
+    long putRGBCalls() const {
+        return std::count_if(puts_.begin(), puts_.end(), [](auto &p) { return !p.alpha; });
+    }
     long putAlphaCalls() const { return long(puts_.size()) - putRGBCalls(); }
 
     // Overwrites the output, so a test can see which pixels get written.

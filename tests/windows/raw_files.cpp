@@ -20,8 +20,8 @@ void writeBytes(const std::filesystem::path &file, const std::string &header, co
 }  // namespace
 
 void writePam(const std::filesystem::path &file, const host::RgbaImage &image) {
-    const std::string header = "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " +
-                               std::to_string(image.height) + "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    const std::string header = "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " + std::to_string(image.height) +
+                               "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
     writeBytes(file, header, image.rgba.data(), image.rgba.size());
 }
 
@@ -30,8 +30,6 @@ void writePpm(const std::filesystem::path &file, int width, int height, const st
     writeBytes(file, header, rgb, std::size_t(width) * std::size_t(height) * 3);
 }
 
-void writeText(const std::filesystem::path &file, const std::string &text) {
-    writeBytes(file, text, nullptr, 0);
-}
+void writeText(const std::filesystem::path &file, const std::string &text) { writeBytes(file, text, nullptr, 0); }
 
 }  // namespace tavi::wincheck

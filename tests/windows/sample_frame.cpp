@@ -22,9 +22,7 @@ std::int64_t side(int x0, int y0, int x1, int y1, int x, int y) {
     return std::int64_t(x1 - x0) * (y - y0) - std::int64_t(y1 - y0) * (x - x0);
 }
 
-bool inDisc(int x, int y, int cx, int cy, int r) {
-    return (x - cx) * (x - cx) + (y - cy) * (y - cy) < r * r;
-}
+bool inDisc(int x, int y, int cx, int cy, int r) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) < r * r; }
 
 bool inEllipse(int x, int y, int cx, int cy, int rx, int ry) {
     const std::int64_t dx = x - cx, dy = y - cy;
@@ -42,11 +40,10 @@ host::RgbaImage sampleFrame() {
             if (side(0, 70, 172, 95, x, y) > 0) c = {70, 95, 60};  // shallow horizon
             if (inDisc(x, y, 48, 42, 29)) c = {230, 200, 40};
             if (inDisc(x, y, 48, 42, 12)) c = {190, 160, 0};  // faint ring edge
-            if (side(95, 8, 166, 58, x, y) > 0 && side(166, 58, 104, 108, x, y) > 0 &&
-                side(104, 108, 95, 8, x, y) > 0)
+            if (side(95, 8, 166, 58, x, y) > 0 && side(166, 58, 104, 108, x, y) > 0 && side(104, 108, 95, 8, x, y) > 0)
                 c = {200, 30, 60};  // steep and shallow slopes
             const int band = 3 * x - 7 * y + 40;
-            if (band >= 0 && band < 21) c = {250, 250, 250};  // thin slanted bar
+            if (band >= 0 && band < 21) c = {250, 250, 250};                  // thin slanted bar
             if (x >= 12 && x < 34 && y >= 84 && y < 108) c = {120, 40, 160};  // square corners
             if (side(70, 112, 96, 74, x, y) > 0 && side(86, 112, 112, 74, x, y) < 0 && y > 74 && y < 112)
                 c = {c.r, std::uint8_t(c.g + 20), c.b};  // edge too faint for most thresholds

@@ -69,8 +69,7 @@ void checkUntouchedChannels(int target, const host::RgbaImage &input, const host
             for (int c = first; c <= last; ++c)
                 if (input.at(x, y)[c] != output.at(x, y)[c])
                     throw std::runtime_error("target " + std::to_string(target) + " changed channel " +
-                                             std::to_string(c) + " at " + std::to_string(x) + "," +
-                                             std::to_string(y));
+                                             std::to_string(c) + " at " + std::to_string(x) + "," + std::to_string(y));
 }
 
 // After a frame the instance's frame planes hold the unfiltered frame again,
@@ -86,8 +85,8 @@ void checkFramePlanes(const wincheck::ExportTable &exports, InstanceRef instance
             const std::uint8_t *p = input.at(x, y);
             if (colour.r != p[0] || colour.g != p[1] || colour.b != p[2] || colour.a != 0 || alpha.r != 0 ||
                 alpha.g != 0 || alpha.b != 0 || alpha.a != p[3])
-                throw std::runtime_error("readB/readB_a do not give back the unfiltered frame at " +
-                                         std::to_string(x) + "," + std::to_string(y));
+                throw std::runtime_error("readB/readB_a do not give back the unfiltered frame at " + std::to_string(x) +
+                                         "," + std::to_string(y));
         }
     }
 }

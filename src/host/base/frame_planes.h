@@ -15,8 +15,7 @@ namespace tavi::host {
 class FramePlanes {
 public:
     FramePlanes() = default;
-    FramePlanes(int width, int height)
-        : width_(width), height_(height) {
+    FramePlanes(int width, int height) : width_(width), height_(height) {
         for (auto &plane : planes_) plane.reset(new std::uint8_t[pixels()]);  // left unset: filled by the maker
     }
     FramePlanes(FramePlanes &&) noexcept = default;

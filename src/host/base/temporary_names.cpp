@@ -56,8 +56,8 @@ std::string firstLine(const char *file) {
 }
 
 struct Machine {
-    std::string name;   // "<host>-<16 hex digits>"
-    bool known = false; // boot and namespace both read
+    std::string name;    // "<host>-<16 hex digits>"
+    bool known = false;  // boot and namespace both read
 };
 
 // FNV-1a: the same text gives the same digits in every process.
@@ -79,8 +79,7 @@ Machine findMachine() {
                                  (haveNamespace ? std::to_string(ns.st_dev) + ":" + std::to_string(ns.st_ino) : "");
     std::string label;
     for (const char *c = host; *c && label.size() < kMostHostLetters; ++c)
-        if ((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') || *c == '-')
-            label += *c;
+        if ((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') || *c == '-') label += *c;
     if (label.empty()) label = "host";
     static const char digits[] = "0123456789abcdef";
     std::string hex;

@@ -140,10 +140,11 @@ RgbaImage makeComparison(std::span<const ComparisonPanel> panels, const Comparis
             throw std::invalid_argument("comparison: the pictures differ in size or are empty");
     }
     const int count = int(panels.size());
-    const int reference = options.referencePanel >= 0 && options.referencePanel < count ? options.referencePanel
-                                                                                          : count - 1;
+    const int reference =
+        options.referencePanel >= 0 && options.referencePanel < count ? options.referencePanel : count - 1;
     const int w = panels[0].image->width, h = panels[0].image->height, zoom = options.zoom;
-    const PixelRegion detail = densestEdgeRegion(*panels[reference].image, std::max(1, w / zoom), std::max(1, h / zoom));
+    const PixelRegion detail =
+        densestEdgeRegion(*panels[reference].image, std::max(1, w / zoom), std::max(1, h / zoom));
     const int detailW = detail.width * zoom, detailH = detail.height * zoom;
     const int columnW = std::max(w, detailW);
 

@@ -13,12 +13,12 @@
 namespace tavi::host {
 
 struct ComparisonPanel {
-    std::string label;  // drawn with the built-in font; keep it short
+    std::string label;                 // drawn with the built-in font; keep it short
     const RgbaImage *image = nullptr;  // not owned; must outlive the call
 };
 
 struct ComparisonOptions {
-    int zoom = 4;            // magnification of the detail, nearest neighbour
+    int zoom = 4;             // magnification of the detail, nearest neighbour
     int referencePanel = -1;  // whose edges choose the detail; -1: the last
 };
 

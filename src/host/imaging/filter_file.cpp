@@ -7,11 +7,12 @@
 namespace tavi::host {
 
 IoResult<FilteredFile> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
-                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
-                                 const Encoding &encoding) {
+                                  ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
+                                  const Encoding &encoding) {
     using Result = IoResult<FilteredFile>;
     IoResult<OutputFormat> format = outputFormatFor(output);
-    if (!format) return Result::failure(input.string() + ": cannot write " + output.string() + " (" + format.error() + ")");
+    if (!format)
+        return Result::failure(input.string() + ": cannot write " + output.string() + " (" + format.error() + ")");
     request.output = format.value();
 
     IoResult<LoadedStored> loaded = readStored(input, request);

@@ -33,7 +33,7 @@ struct FilteredFile {
 // encoded as `encoding` asks. `request` says how to read it; its output is
 // set from `output`'s name. Failures name the file and the problem.
 IoResult<FilteredFile> filterFile(const std::filesystem::path &input, const std::filesystem::path &output,
-                                 ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
-                                 const Encoding &encoding = {});
+                                  ReadRequest request, const FilterStoredPixels &filter, const NoticeSink &notice,
+                                  const Encoding &encoding = {});
 
 }  // namespace tavi::host

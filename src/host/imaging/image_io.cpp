@@ -42,7 +42,8 @@ IoResult<LoadedImage> readImage(const fs::path &path) {
     const auto *base = static_cast<const unsigned char *>(pixels.data);
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
-            const unsigned char *pixel = base + std::ptrdiff_t(y) * pixels.rowStride + std::ptrdiff_t(x) * pixels.pixelStride;
+            const unsigned char *pixel =
+                base + std::ptrdiff_t(y) * pixels.rowStride + std::ptrdiff_t(x) * pixels.pixelStride;
             std::uint8_t *out = loaded.image.at(x, y);
             for (int c = 0; c < 4; ++c) {
                 if (pixels.channel[c] < 0)

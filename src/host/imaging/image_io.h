@@ -48,14 +48,14 @@ private:
 
 // What an image file held before it was brought to 8-bit RGBA.
 struct ImageFileInfo {
-    std::string fileFormat;    // the reader's name for it: "png", "tiff", "openexr", ...
-    int channels = 0;          // channel count in the file
-    bool hasAlpha = false;     // false: alpha was set to 255 and should not be written
+    std::string fileFormat;  // the reader's name for it: "png", "tiff", "openexr", ...
+    int channels = 0;        // channel count in the file
+    bool hasAlpha = false;   // false: alpha was set to 255 and should not be written
     // The file's colour is premultiplied by alpha (OpenEXR, many TIFF
     // renders). Values are handed over as stored all the same.
     bool alphaAssociated = false;
-    std::string sampleType;    // per-channel data type in the file: "uint8", "uint16", "half", "float", ...
-    int bitsPerSample = 8;     // significant bits per channel in the file
+    std::string sampleType;  // per-channel data type in the file: "uint8", "uint16", "half", "float", ...
+    int bitsPerSample = 8;   // significant bits per channel in the file
 };
 
 struct LoadedImage {

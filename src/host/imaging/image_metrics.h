@@ -42,8 +42,8 @@ double psnr(const RgbaImage &image, const RgbaImage &reference);
 double psnr(const RgbaImage &image, const RgbaImage &reference, const PixelMask &mask);
 
 struct PsnrReport {
-    double overall = 0;    // dB, all pixels
-    double edges = 0;      // dB, the reference's edge pixels
+    double overall = 0;  // dB, all pixels
+    double edges = 0;    // dB, the reference's edge pixels
     std::size_t edgePixelCount = 0;
 };
 

@@ -19,8 +19,9 @@ std::vector<unsigned char> fileBytes(const std::filesystem::path &file) {
 // Walks the markers after the start of image, handing each segment's
 // marker and payload to `visit`, until visit says stop or the end-of-image
 // marker comes. Returns whether that marker came.
-bool walkMarkers(const std::vector<unsigned char> &bytes,
-                 const std::function<bool(unsigned char marker, const unsigned char *payload, std::size_t size)> &visit) {
+bool walkMarkers(
+    const std::vector<unsigned char> &bytes,
+    const std::function<bool(unsigned char marker, const unsigned char *payload, std::size_t size)> &visit) {
     std::size_t at = 2;
     while (at + 1 < bytes.size()) {
         if (bytes[at] != 0xFF) return false;
@@ -50,10 +51,10 @@ bool walkMarkers(const std::vector<unsigned char> &bytes,
 }
 
 // The IJG luminance table for quality 50, row by row (ITU T.81, K.1).
-constexpr std::array<int, 64> kLuminance = {
-    16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,  14, 13, 16, 24,  40,  57,
-    69, 56, 14, 17, 22,  29,  51,  87,  80, 62, 18, 22, 37,  56,  68,  109, 103, 77, 24, 35, 55, 64,
-    81, 104, 113, 92, 49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+constexpr std::array<int, 64> kLuminance = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+                                            14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+                                            18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+                                            49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
 
 // Where each of a file's table entries, stored in zigzag order, lies in a
 // row-by-row table.

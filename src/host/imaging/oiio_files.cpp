@@ -93,7 +93,7 @@ bool alphaAssociated(const OIIO::ImageSpec &spec) {
 
 std::string formatTitle(std::string_view format) {
     static const std::pair<std::string_view, std::string_view> titles[] = {
-        {"openexr", "OpenEXR"}, {"png", "PNG"}, {"tiff", "TIFF"}, {"targa", "Targa"}, {"jpeg", "JPEG"},
+        {"openexr", "OpenEXR"}, {"png", "PNG"}, {"tiff", "TIFF"}, {"targa", "Targa"},     {"jpeg", "JPEG"},
         {"bmp", "BMP"},         {"gif", "GIF"}, {"webp", "WebP"}, {"hdr", "Radiance HDR"}};
     for (const auto &[name, title] : titles)
         if (format == name) return std::string(title);
@@ -226,7 +226,8 @@ std::optional<std::string> outOfRoom(const fs::path &written) {
     struct rlimit limit {};
     if (!error && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size >= limit.rlim_cur)
         return std::string(std::strerror(EFBIG));
-    const fs::space_info space = fs::space(written.parent_path().empty() ? fs::path(".") : written.parent_path(), error);
+    const fs::space_info space =
+        fs::space(written.parent_path().empty() ? fs::path(".") : written.parent_path(), error);
     if (!error && space.available < (1u << 20)) return std::string(std::strerror(ENOSPC));
     return std::nullopt;
 }

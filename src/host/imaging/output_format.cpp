@@ -81,9 +81,9 @@ namespace {
 
 struct FormatEncodings {
     std::string_view format;
-    std::vector<std::string_view> types;          // empty: any the writer takes
-    std::vector<std::string_view> compressions;   // empty: any name OpenImageIO passes on
-    std::vector<std::string_view> lossy;          // compressions a quality applies to
+    std::vector<std::string_view> types;         // empty: any the writer takes
+    std::vector<std::string_view> compressions;  // empty: any name OpenImageIO passes on
+    std::vector<std::string_view> lossy;         // compressions a quality applies to
 };
 
 const FormatEncodings *encodingsOf(std::string_view format) {

@@ -131,8 +131,9 @@ std::vector<std::string> carryPngChunks(std::span<const unsigned char> source, s
         notices.push_back(std::string("its palette cannot hold the blended colours; written as ") +
                           std::to_string(now->depth) + "-bit " + (alphaNow ? "RGBA" : "RGB"));
     else if (was->depth < 8 && now->depth >= 8)
-        notices.push_back("its " + std::to_string(was->depth) + "-bit grey cannot hold the blended levels; written as " +
-                          std::to_string(now->depth) + "-bit grey");
+        notices.push_back("its " + std::to_string(was->depth) +
+                          "-bit grey cannot hold the blended levels; written as " + std::to_string(now->depth) +
+                          "-bit grey");
     if (was->colourType != 3 && find(*from, "tRNS") && alphaNow)
         notices.push_back("its transparent colour (tRNS) becomes an alpha channel, which the blended edges need");
     if (was->interlaced && !now->interlaced) notices.push_back("written without its Adam7 interlacing");

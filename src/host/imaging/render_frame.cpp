@@ -67,9 +67,8 @@ namespace {
 class PixelAt {
 public:
     PixelAt(const PixelView &view, int x, int y)
-        : view_(view),
-          base_(static_cast<unsigned char *>(view.data) + std::ptrdiff_t(y) * view.rowStride +
-                std::ptrdiff_t(x) * view.pixelStride) {}
+        : view_(view), base_(static_cast<unsigned char *>(view.data) + std::ptrdiff_t(y) * view.rowStride +
+                             std::ptrdiff_t(x) * view.pixelStride) {}
 
     bool hasAlpha() const { return view_.channel[3] >= 0; }
 
@@ -196,9 +195,12 @@ void handLevels(const Layout &in, int width, int height, FramePlanes &out) {
 template <SampleType Type>
 void handLevels(const Layout &in, int width, int height, AlphaForm form, FramePlanes &out) {
     const bool straight = form == AlphaForm::straight, alpha = in.alpha >= 0;
-    if (straight && alpha) handLevels<Type, true, true>(in, width, height, out);
-    else if (alpha) handLevels<Type, false, true>(in, width, height, out);
-    else handLevels<Type, false, false>(in, width, height, out);
+    if (straight && alpha)
+        handLevels<Type, true, true>(in, width, height, out);
+    else if (alpha)
+        handLevels<Type, false, true>(in, width, height, out);
+    else
+        handLevels<Type, false, false>(in, width, height, out);
 }
 
 // Channels of several types: each sample read by its own type.
@@ -292,9 +294,12 @@ FramePlanes frameFor(const PixelView &pixels, AlphaForm form) {
     case SampleType::uint8:
         if (straight && alpha && in.pixelStride == 4 && in.red == 0 && in.green == 1 && in.blue == 2 && in.alpha == 3)
             handPackedStraight(in, pixels.width, pixels.height, frame);
-        else if (straight && alpha) handBytes<true, true>(in, pixels.width, pixels.height, frame);
-        else if (alpha) handBytes<false, true>(in, pixels.width, pixels.height, frame);
-        else handBytes<false, false>(in, pixels.width, pixels.height, frame);
+        else if (straight && alpha)
+            handBytes<true, true>(in, pixels.width, pixels.height, frame);
+        else if (alpha)
+            handBytes<false, true>(in, pixels.width, pixels.height, frame);
+        else
+            handBytes<false, false>(in, pixels.width, pixels.height, frame);
         break;
     case SampleType::uint16: handLevels<SampleType::uint16>(in, pixels.width, pixels.height, form, frame); break;
     case SampleType::half: handLevels<SampleType::half>(in, pixels.width, pixels.height, form, frame); break;

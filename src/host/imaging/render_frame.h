@@ -46,7 +46,17 @@ enum class AlphaForm {
 // The sample types pixels are held in. Integers stand for fractions of
 // their largest value (signed ones of their largest positive value), as
 // image files mean them; floats are taken as they are.
-enum class SampleType { uint8, uint16, uint32, int8, int16, int32, half, float32, float64 };
+enum class SampleType {
+    uint8,
+    uint16,
+    uint32,
+    int8,
+    int16,
+    int32,
+    half,
+    float32,
+    float64
+};
 
 std::size_t sampleBytes(SampleType type);
 

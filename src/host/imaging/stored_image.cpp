@@ -83,7 +83,8 @@ ImageFileInfo StoredImage::fileInfo() const {
     info.hasAlpha = parts_->channel[3] >= 0;
     info.alphaAssociated = info.hasAlpha && parts_->label == AlphaForm::associated;
     info.sampleType = spec.channelformat(parts_->channel[0]).c_str();
-    info.bitsPerSample = spec.get_int_attribute("oiio:BitsPerSample", int(spec.channelformat(parts_->channel[0]).size() * 8));
+    info.bitsPerSample =
+        spec.get_int_attribute("oiio:BitsPerSample", int(spec.channelformat(parts_->channel[0]).size() * 8));
     return info;
 }
 

@@ -26,13 +26,17 @@ struct LoadedStored;
 
 // How a file's colour relates to its alpha, as the user says: `automatic`
 // takes what the file says.
-enum class AlphaChoice { automatic, straight, premultiplied };
+enum class AlphaChoice {
+    automatic,
+    straight,
+    premultiplied
+};
 
 // What the output's format asks of the reading, decided from the output's
 // name before anything is read.
 struct OutputFormat {
-    std::string name;             // the writer's name: "png", "openexr", "tiff", ...
-    bool associatedOnly = false;  // holds premultiplied colour only (OpenEXR)
+    std::string name;                // the writer's name: "png", "openexr", "tiff", ...
+    bool associatedOnly = false;     // holds premultiplied colour only (OpenEXR)
     bool keepsColourModels = false;  // holds CMYK and CIELAB as they are (TIFF)
 };
 
@@ -99,7 +103,7 @@ public:
 private:
     friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const ReadRequest &);
     friend IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &, const StoredImage &,
-                                                         std::size_t, const Encoding &);
+                                                          std::size_t, const Encoding &);
     std::unique_ptr<detail::StoredParts> parts_;
 };
 

@@ -86,7 +86,8 @@ std::optional<std::string> pickTreated(StoredParts &stored, const std::string &w
         const StoredPart &part = stored.parts[p];
         const std::vector<std::string> layers = colourLayers(part.spec());
         if (part.spec().get_string_attribute("oiio:subimagename") == wanted && !layers.empty()) {
-            pickLayer(stored, int(p), std::find(layers.begin(), layers.end(), "") != layers.end() ? "" : layers.front());
+            pickLayer(stored, int(p),
+                      std::find(layers.begin(), layers.end(), "") != layers.end() ? "" : layers.front());
             return std::nullopt;
         }
         if (std::find(layers.begin(), layers.end(), wanted) != layers.end()) {
@@ -161,8 +162,8 @@ std::optional<std::string> readPixels(const fs::path &path, OIIO::ImageInput &in
             }
             if (m == 0 && level.heldAs != OIIO::TypeDesc::UNKNOWN)
                 notices.push_back(name + ": " + part.name(int(p)) +
-                                         " has samples of a type the filter cannot take as they are; held as "
-                                         "64-bit float");
+                                  " has samples of a type the filter cannot take as they are; held as "
+                                  "64-bit float");
         }
     }
     const OIIO::ImageSpec &treatedSpec = stored.treatedLevel().spec;
@@ -283,8 +284,8 @@ IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &reque
         if (format == "targa" && !targaHasAlpha(targaType)) stored.channel[3] = -1;  // named A, but no alpha
 
         const bool treatedAlpha = stored.channel[3] >= 0;
-        stored.label = premultiply ? AlphaForm::associated
-                                   : labelOf(stored.treatedLevel().spec, format, targaType, treatedAlpha);
+        stored.label =
+            premultiply ? AlphaForm::associated : labelOf(stored.treatedLevel().spec, format, targaType, treatedAlpha);
         stored.form = request.alpha == AlphaChoice::straight        ? AlphaForm::straight
                       : request.alpha == AlphaChoice::premultiplied ? AlphaForm::associated
                                                                     : stored.label;

@@ -34,7 +34,7 @@ bool holdsAnyChannels(std::string_view format) { return format == "openexr" || f
 // Attributes that describe another format's storage.
 bool anotherFormatsAttribute(std::string_view name, std::string_view format) {
     static const std::pair<std::string_view, std::string_view> prefixes[] = {
-        {"png:", "png"},   {"tiff:", "tiff"}, {"targa:", "targa"}, {"openexr:", "openexr"},
+        {"png:", "png"},     {"tiff:", "tiff"}, {"targa:", "targa"}, {"openexr:", "openexr"},
         {"exr:", "openexr"}, {"jpeg:", "jpeg"}, {"bmp:", "bmp"},     {"gif:", "gif"}};
     for (const auto &[prefix, owner] : prefixes)
         if (name.starts_with(prefix)) return owner != format;
@@ -55,11 +55,10 @@ bool misreadMetadata(const OIIO::ParamValue &attribute) {
 // Metadata people expect to survive a conversion, for the notice of what
 // a format could not take.
 bool meaningfulMetadata(std::string_view name) {
-    static const std::string_view families[] = {"Exif:",     "GPS:",           "IPTC:",       "XMP",
-                                                "ICCProfile", "Orientation",   "ImageDescription",
-                                                "Artist",    "Copyright",      "DocumentName", "Comment",
-                                                "Keywords",  "XResolution",    "YResolution",  "ResolutionUnit",
-                                                "chromaticities"};
+    static const std::string_view families[] = {
+        "Exif:",          "GPS:",          "IPTC:",        "XMP",     "ICCProfile", "Orientation", "ImageDescription",
+        "Artist",         "Copyright",     "DocumentName", "Comment", "Keywords",   "XResolution", "YResolution",
+        "ResolutionUnit", "chromaticities"};
     return std::any_of(std::begin(families), std::end(families),
                        [&](std::string_view family) { return name.starts_with(family); });
 }
@@ -117,7 +116,7 @@ StoredLevel treatedOnly(const StoredLevel &level, const int channel[4], bool wit
 // stores them).
 struct LevelToWrite {
     OIIO::ImageSpec spec;
-    OIIO::ImageSpec read;  // as it was read, for relabelling and notices
+    OIIO::ImageSpec read;                    // as it was read, for relabelling and notices
     std::shared_ptr<const StoredLevel> cut;  // the level cut down, where it was
     const StoredLevel *level = nullptr;
     std::vector<unsigned char> own;  // samples made for writing, where the stored ones will not do
@@ -185,13 +184,13 @@ private:
                  " smaller MIP levels are written as stored, not filtered again");
         // A file of the format it was read from holds what it held.
         const bool asRead = sameFormat_ && part.spec().nchannels <= 4;
-        const bool cut =
-            treated && !asRead && (!holdsAnyChannels(format_) || (stored_.channel[3] >= 0 && !withAlpha_));
+        const bool cut = treated && !asRead && (!holdsAnyChannels(format_) || (stored_.channel[3] >= 0 && !withAlpha_));
         for (std::size_t m = 0; m < part.levels.size() && (m == 0 || everyLevel); ++m) {
             LevelToWrite level;
             level.read = part.levels[m].spec;
             if (cut) {
-                auto reduced = std::make_shared<const StoredLevel>(treatedOnly(part.levels[m], stored_.channel, withAlpha_));
+                auto reduced =
+                    std::make_shared<const StoredLevel>(treatedOnly(part.levels[m], stored_.channel, withAlpha_));
                 if (m == 0 && reduced->spec.nchannels < part.levels[m].spec.nchannels &&
                     withAlpha_ == (stored_.channel[3] >= 0))
                     note("the " + formatTitle(format_) + " format holds colour and alpha only; " +
@@ -266,7 +265,8 @@ private:
         if (quality != 0) {
             std::string name = compression.substr(0, compression.find(':'));
             if (name.empty())
-                name = format_ == "jpeg" || format_ == "webp" ? format_ : std::string(spec.get_string_attribute("compression"));
+                name = format_ == "jpeg" || format_ == "webp" ? format_
+                                                              : std::string(spec.get_string_attribute("compression"));
             compression = name + ":" + std::to_string(quality);
         }
         if (!compression.empty()) {
@@ -305,7 +305,8 @@ private:
     void labelAlpha(OIIO::ImageSpec &spec, bool treated) const {
         if (treated) spec.alpha_channel = withAlpha_ ? spec.alpha_channel : -1;
         if (spec.alpha_channel < 0 && !(format_ == "targa" && sameFormat_)) return;
-        const AlphaForm label = treated ? stored_.label : (alphaAssociated(spec) ? AlphaForm::associated : AlphaForm::straight);
+        const AlphaForm label =
+            treated ? stored_.label : (alphaAssociated(spec) ? AlphaForm::associated : AlphaForm::straight);
         const AlphaForm form = treated ? stored_.form : label;
         bool asItIs = true;
         switch (alphaLabelsOf(format_)) {
@@ -390,7 +391,8 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
     const auto refuse = [&](const std::string &problem) {
         return IoResult<Notices>::failure(stored.source.empty() || stored.source == path
                                               ? name + ": cannot write (" + problem + ")"
-                                              : stored.source.string() + ": cannot write " + name + " (" + problem + ")");
+                                              : stored.source.string() + ": cannot write " + name + " (" + problem +
+                                                    ")");
     };
     if (auto reason = unwritableFolderReason(path)) return refuse(*reason);
     OIIO::Filesystem::IOVecOutput memory;  // outlives the writer
@@ -405,7 +407,8 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
         AtomicFile file(path);
         const std::vector<unsigned char> bytes = fileBytes(stored.source);
         if (bytes.empty()) return refuse("cannot read it again to copy it");
-        if (auto problem = file.write(bytes)) return IoResult<Notices>::failure(cannotWrite(file, *problem, stored.source));
+        if (auto problem = file.write(bytes))
+            return IoResult<Notices>::failure(cannotWrite(file, *problem, stored.source));
         if (auto problem = file.commit()) return IoResult<Notices>::failure(cannotWrite(file, *problem, stored.source));
         return Notices{};
     }
@@ -440,7 +443,8 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
                     out.close();
                     return false;
                 }
-                if (p == 0 && m == 0 && stored.thumbnail && out.supports("thumbnail")) out.set_thumbnail(*stored.thumbnail);
+                if (p == 0 && m == 0 && stored.thumbnail && out.supports("thumbnail"))
+                    out.set_thumbnail(*stored.thumbnail);
                 plan.handOver(level, out.spec(), m == 0);
                 if (!out.write_image(level.handedAs, level.samples())) {
                     out.close();
@@ -475,8 +479,7 @@ IoResult<Notices> writeStored(const fs::path &path, const StoredImage &image, st
     if (stored.inks)
         notices.push_back(name + ": CMYK; the filter smoothed C, M and Y as colour, and K is as it was stored");
     notices.insert(notices.end(), chunkNotices.begin(), chunkNotices.end());
-    const std::vector<std::string> lost =
-        lostMetadata(stored.parts[std::size_t(stored.treated)].spec(), path);
+    const std::vector<std::string> lost = lostMetadata(stored.parts[std::size_t(stored.treated)].spec(), path);
     if (!lost.empty()) {
         std::string names;
         for (const std::string &n : lost) names += (names.empty() ? "" : ", ") + n;

@@ -10,7 +10,7 @@
 namespace tavi::host {
 
 struct TextStyle {
-    double capHeight = 12;    // height of a capital, drawing units
+    double capHeight = 12;  // height of a capital, drawing units
     double strokeWidth = 1.5;
     Colour colour{255, 255, 255};
 };

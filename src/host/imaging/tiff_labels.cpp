@@ -65,7 +65,8 @@ bool holdsOtherColourModel(const OIIO::ImageSpec &spec) { return holdsInks(spec)
 
 bool needsRelabelling(const OIIO::ImageSpec &spec) { return holdsOtherColourModel(spec); }
 
-std::optional<std::string> relabelTiff(const std::filesystem::path &written, const std::vector<OIIO::ImageSpec> &sources) {
+std::optional<std::string> relabelTiff(const std::filesystem::path &written,
+                                       const std::vector<OIIO::ImageSpec> &sources) {
     const std::unique_ptr<TIFF, void (*)(TIFF *)> tiff(TIFFOpen(written.c_str(), "r+"), TIFFClose);
     if (!tiff) return "libtiff cannot open the written file to give its colour model";
     for (std::size_t directory = 0; directory < sources.size(); ++directory) {

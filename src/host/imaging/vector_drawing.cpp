@@ -56,8 +56,7 @@ struct PlacedShape {
     void spansAt(double y, std::vector<Span> &spans, std::vector<std::pair<double, int>> &crossings) const;
 };
 
-void PlacedShape::spansAt(double y, std::vector<Span> &spans,
-                          std::vector<std::pair<double, int>> &crossings) const {
+void PlacedShape::spansAt(double y, std::vector<Span> &spans, std::vector<std::pair<double, int>> &crossings) const {
     spans.clear();
     if (isEllipse) {
         const double dy = y - cy;

@@ -22,7 +22,11 @@ public:
     // the copy; or as no frame at all, only the pixels written otherwise
     // than the input has them kept (takeChanges), for a host that puts
     // those back into the input's own pixels.
-    enum class OutputStart { copyOfInput, unset, changesOnly };
+    enum class OutputStart {
+        copyOfInput,
+        unset,
+        changesOnly
+    };
 
     // A frame made from planes it is given borrows them (they must outlive
     // it) or, moved in, keeps them.
@@ -56,8 +60,8 @@ private:
     static void putAlpha(int x, int y, int alpha);
 
     FrameAccess access_{};
-    FramePlanes owned_;           // the input, where the frame keeps it
-    const FramePlanes *input_;    // the input, kept or borrowed
+    FramePlanes owned_;         // the input, where the frame keeps it
+    const FramePlanes *input_;  // the input, kept or borrowed
     FramePlanes output_;
     std::optional<PixelChanges> changes_;  // in place of output_, with changesOnly
     long putRGBCalls_ = 0;

@@ -54,9 +54,7 @@ private:
 
     // Pixels past every one written so far have no write; only a filter
     // that goes back needs the map of the others.
-    bool hasWrite(std::size_t index) {
-        return !writes_.empty() && index <= highest_ && writtenBefore(index);
-    }
+    bool hasWrite(std::size_t index) { return !writes_.empty() && index <= highest_ && writtenBefore(index); }
     bool writtenBefore(std::size_t index);
     void startWrite(std::size_t index);
 

@@ -13,7 +13,15 @@
 namespace tavi::host {
 
 // The control kinds this host knows, by the kind text a module asks for.
-enum class ControlKind { Popup, Bool, MiniSlider, HSlide, Button, Canvas, DragButton };
+enum class ControlKind {
+    Popup,
+    Bool,
+    MiniSlider,
+    HSlide,
+    Button,
+    Canvas,
+    DragButton
+};
 
 std::optional<ControlKind> controlKindFromText(std::string_view kindText);
 

@@ -19,20 +19,16 @@ Box bodyBox(const ControlState &control) {
     const int left = labelBesideBody(control) ? control.x + textWidth(control.label) + kLabelGap : control.x;
     const ControlSpec &spec = control.spec;
     switch (control.kind) {
-        case ControlKind::Bool:
-            return {left, control.y + 2, 14, 14};
-        case ControlKind::Button:
-            return {left, control.y, std::max(spec.width, textWidth(control.label) + 8),
-                    std::max(spec.height, kBodyHeight)};
-        case ControlKind::Canvas:
-            return {left, control.y, std::max(spec.width, 0) + 2 * kAreaInset,
-                    std::max(spec.height, 0) + 2 * kAreaInset};
-        case ControlKind::DragButton:
-            return {left, control.y, std::max(spec.width, 1), std::max(spec.height, 1)};
-        case ControlKind::Popup:
-        case ControlKind::MiniSlider:
-        case ControlKind::HSlide:
-            break;
+    case ControlKind::Bool: return {left, control.y + 2, 14, 14};
+    case ControlKind::Button:
+        return {left, control.y, std::max(spec.width, textWidth(control.label) + 8),
+                std::max(spec.height, kBodyHeight)};
+    case ControlKind::Canvas:
+        return {left, control.y, std::max(spec.width, 0) + 2 * kAreaInset, std::max(spec.height, 0) + 2 * kAreaInset};
+    case ControlKind::DragButton: return {left, control.y, std::max(spec.width, 1), std::max(spec.height, 1)};
+    case ControlKind::Popup:
+    case ControlKind::MiniSlider:
+    case ControlKind::HSlide: break;
     }
     return {left, control.y, std::max(spec.width, 1), kBodyHeight};
 }

@@ -149,13 +149,13 @@ void paintControl(RgbaImage &picture, const ControlState &control) {
         drawText(picture, label.x, label.y + (kBodyHeight - kGlyphHeight) / 2, control.label, text);
     }
     switch (control.kind) {
-        case ControlKind::Popup: paintPopup(picture, control, body, enabled, text); break;
-        case ControlKind::Bool: paintBool(picture, control, body, enabled, text); break;
-        case ControlKind::MiniSlider: paintMiniSlider(picture, control, body, enabled, text); break;
-        case ControlKind::HSlide: paintHSlide(picture, control, body, enabled); break;
-        case ControlKind::Button: paintButton(picture, control, body, enabled, text); break;
-        case ControlKind::DragButton: paintDragButton(picture, body, enabled, text); break;
-        case ControlKind::Canvas: break;
+    case ControlKind::Popup: paintPopup(picture, control, body, enabled, text); break;
+    case ControlKind::Bool: paintBool(picture, control, body, enabled, text); break;
+    case ControlKind::MiniSlider: paintMiniSlider(picture, control, body, enabled, text); break;
+    case ControlKind::HSlide: paintHSlide(picture, control, body, enabled); break;
+    case ControlKind::Button: paintButton(picture, control, body, enabled, text); break;
+    case ControlKind::DragButton: paintDragButton(picture, body, enabled, text); break;
+    case ControlKind::Canvas: break;
     }
 }
 

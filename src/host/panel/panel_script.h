@@ -39,7 +39,13 @@ struct ScriptError {
 };
 
 struct ScriptEvent {
-    enum class Action { Set, Click, Drag, Ok, Cancel };
+    enum class Action {
+        Set,
+        Click,
+        Drag,
+        Ok,
+        Cancel
+    };
     Action action = Action::Ok;
     int line = 0;
     std::string control;  // set, click

@@ -61,25 +61,24 @@ void PanelHost::setPanelAttr(PanelRef panelRef, int attribute, void *value) {
     if (panel == nullptr) return;
     std::string shown = "?";
     switch (attribute) {
-        case PANEL_WIDTH:
-        case PANEL_HEIGHT:
-            if (value == nullptr) break;
-            if (const int size = *static_cast<const int *>(value); attribute == PANEL_WIDTH)
-                panel->resize(size, panel->height());
-            else
-                panel->resize(panel->width(), size);
-            shown = std::to_string(*static_cast<const int *>(value));
-            break;
-        case PANEL_DRAW_FUNC:
-            panel->drawFunc = reinterpret_cast<PanelDrawFunc>(value);
-            shown = value != nullptr ? "func" : "null";
-            break;
-        case PANEL_DRAW_DATA:
-            panel->drawData = value;
-            shown = value != nullptr ? "data" : "null";
-            break;
-        default:
-            break;
+    case PANEL_WIDTH:
+    case PANEL_HEIGHT:
+        if (value == nullptr) break;
+        if (const int size = *static_cast<const int *>(value); attribute == PANEL_WIDTH)
+            panel->resize(size, panel->height());
+        else
+            panel->resize(panel->width(), size);
+        shown = std::to_string(*static_cast<const int *>(value));
+        break;
+    case PANEL_DRAW_FUNC:
+        panel->drawFunc = reinterpret_cast<PanelDrawFunc>(value);
+        shown = value != nullptr ? "func" : "null";
+        break;
+    case PANEL_DRAW_DATA:
+        panel->drawData = value;
+        shown = value != nullptr ? "data" : "null";
+        break;
+    default: break;
     }
     panel->host().record("setPanelAttr " + std::to_string(attribute) + " " + shown);
 }
@@ -137,14 +136,14 @@ void PanelHost::getControlAttr(ControlRef controlRef, int attribute, void *value
     if (type != VALUE_INT) return;
     auto *one = static_cast<IntValue *>(value);
     switch (attribute) {
-        case CONTROL_X: one->v.intv = state.x; break;
-        case CONTROL_Y: one->v.intv = state.y; break;
-        case CONTROL_VALUE: one->v.intv = state.value[0]; break;
-        case CONTROL_AREA_X: one->v.intv = areaLeft(state); break;
-        case CONTROL_AREA_Y: one->v.intv = areaTop(state); break;
-        case CONTROL_EVENT_FUNC: one->v.func = state.onEvent; break;
-        case CONTROL_EVENT_DATA: one->v.ptr = state.eventData; break;
-        default: break;
+    case CONTROL_X: one->v.intv = state.x; break;
+    case CONTROL_Y: one->v.intv = state.y; break;
+    case CONTROL_VALUE: one->v.intv = state.value[0]; break;
+    case CONTROL_AREA_X: one->v.intv = areaLeft(state); break;
+    case CONTROL_AREA_Y: one->v.intv = areaTop(state); break;
+    case CONTROL_EVENT_FUNC: one->v.func = state.onEvent; break;
+    case CONTROL_EVENT_DATA: one->v.ptr = state.eventData; break;
+    default: break;
     }
 }
 
@@ -172,29 +171,29 @@ void PanelHost::setControlAttr(ControlRef controlRef, int attribute, void *value
     const auto *one = static_cast<const IntValue *>(value);
     ControlState &state = control->state;
     switch (attribute) {
-        case CONTROL_X:
-            state.x = one->v.intv;
-            host.record(prefix + std::to_string(one->v.intv));
-            break;
-        case CONTROL_Y:
-            state.y = one->v.intv;
-            host.record(prefix + std::to_string(one->v.intv));
-            break;
-        case CONTROL_VALUE:
-            host.record(prefix + std::to_string(one->v.intv));
-            control->panel->setValue(*control, {one->v.intv, 0, 0});
-            break;
-        case CONTROL_EVENT_FUNC:
-            state.onEvent = one->v.func;
-            host.record(prefix + (one->v.func != nullptr ? "func" : "null"));
-            break;
-        case CONTROL_EVENT_DATA:
-            state.eventData = one->v.ptr;
-            host.record(prefix + (one->v.ptr != nullptr ? "data" : "null"));
-            break;
-        default:  // the drawing area's origin is the host's to say
-            host.record(prefix + "?");
-            break;
+    case CONTROL_X:
+        state.x = one->v.intv;
+        host.record(prefix + std::to_string(one->v.intv));
+        break;
+    case CONTROL_Y:
+        state.y = one->v.intv;
+        host.record(prefix + std::to_string(one->v.intv));
+        break;
+    case CONTROL_VALUE:
+        host.record(prefix + std::to_string(one->v.intv));
+        control->panel->setValue(*control, {one->v.intv, 0, 0});
+        break;
+    case CONTROL_EVENT_FUNC:
+        state.onEvent = one->v.func;
+        host.record(prefix + (one->v.func != nullptr ? "func" : "null"));
+        break;
+    case CONTROL_EVENT_DATA:
+        state.eventData = one->v.ptr;
+        host.record(prefix + (one->v.ptr != nullptr ? "data" : "null"));
+        break;
+    default:  // the drawing area's origin is the host's to say
+        host.record(prefix + "?");
+        break;
     }
 }
 

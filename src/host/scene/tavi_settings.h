@@ -10,7 +10,11 @@
 namespace tavi::host {
 
 struct TaviSettings {
-    enum Target { RgbOnly = 0, AlphaOnly = 1, Rgba = 2 };
+    enum Target {
+        RgbOnly = 0,
+        AlphaOnly = 1,
+        Rgba = 2
+    };
 
     // What the settings panel offers.
     static constexpr int kMaxTarget = Rgba;

@@ -15,8 +15,8 @@ std::size_t filterPixels(const ImageRequest &request) {
     // `tavi process --disable` leave it out: nothing of the image changes.
     std::optional<host::FilterChain> chain;
     try {
-        chain.emplace(module, std::vector<host::SceneFilter>{
-                                  {module.serverName(), request.enabled, request.settings.line()}});
+        chain.emplace(module,
+                      std::vector<host::SceneFilter>{{module.serverName(), request.enabled, request.settings.line()}});
     } catch (const host::ModuleError &e) {
         // The module we linked has the server; it makes no instance only
         // when it cannot have the instance's memory.

@@ -59,8 +59,7 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType 
     if (stride < rowBytes)
         return refuse(TAVI_ERROR_BAD_STRIDE, "row_stride " + n(stride) + " is shorter than a row of " + n(w) +
                                                  " pixels (" + n(rowBytes) + " bytes)");
-    if (stride > kMaxExtent)
-        return refuse(TAVI_ERROR_TOO_LARGE, "row_stride " + n(stride) + " does not fit in memory");
+    if (stride > kMaxExtent) return refuse(TAVI_ERROR_TOO_LARGE, "row_stride " + n(stride) + " does not fit in memory");
     if (h > 1 && (stride > (kMaxExtent - rowBytes) / (h - 1)))
         return refuse(TAVI_ERROR_TOO_LARGE, n(h) + " rows " + n(stride) + " bytes apart do not fit in memory");
     const std::size_t extent = h == 0 ? 0 : stride * (h - 1) + rowBytes;

@@ -64,8 +64,8 @@ tavi_status tavi_antialias_f16(unsigned short *pixels, int width, int height, si
     return antialias(pixels, SampleType::half, width, height, row_stride, channels, alpha, settings);
 }
 
-tavi_status tavi_antialias_f32(float *pixels, int width, int height, size_t row_stride, int channels,
-                               tavi_alpha alpha, const tavi_settings *settings) {
+tavi_status tavi_antialias_f32(float *pixels, int width, int height, size_t row_stride, int channels, tavi_alpha alpha,
+                               const tavi_settings *settings) {
     return antialias(pixels, SampleType::float32, width, height, row_stride, channels, alpha, settings);
 }
 

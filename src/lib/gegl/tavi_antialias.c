@@ -31,30 +31,23 @@
 
 #ifdef GEGL_PROPERTIES
 
-enum_start(tavi_antialias_target)
-  enum_value(TAVI_ANTIALIAS_TARGET_RGB, "rgb", N_("RGB only"))
-  enum_value(TAVI_ANTIALIAS_TARGET_ALPHA, "alpha", N_("Alpha only"))
-  enum_value(TAVI_ANTIALIAS_TARGET_RGBA, "rgba", N_("RGBA"))
-enum_end(TaviAntialiasTarget)
+enum_start(tavi_antialias_target) enum_value(TAVI_ANTIALIAS_TARGET_RGB, "rgb", N_("RGB only"))
+    enum_value(TAVI_ANTIALIAS_TARGET_ALPHA, "alpha", N_("Alpha only"))
+        enum_value(TAVI_ANTIALIAS_TARGET_RGBA, "rgba", N_("RGBA")) enum_end(TaviAntialiasTarget)
 
-property_enum(target, _("Target"), TaviAntialiasTarget, tavi_antialias_target, TAVI_ANTIALIAS_TARGET_RGBA)
-  description(_("The channels to anti-alias"))
+            property_enum(target, _("Target"), TaviAntialiasTarget, tavi_antialias_target, TAVI_ANTIALIAS_TARGET_RGBA)
+                description(_("The channels to anti-alias"))
 
-/* Every strength is worth a slider stop; a big step is a tenth. */
-property_int(strength, _("Strength"), 100)
-  description(_("How far blended pixels move toward the ramp, in percent"))
-  value_range(0, 100)
-  ui_range(0, 100)
-  ui_steps(1, 10)
+    /* Every strength is worth a slider stop; a big step is a tenth. */
+    property_int(strength, _("Strength"), 100) description(_("How far blended pixels move toward the ramp, in percent"))
+        value_range(0, 100) ui_range(0, 100) ui_steps(1, 10)
 
-/* The slider spans 128 to 256, differences from 128 down to 1, where a
-   rendered frame's edges lie; below 128 only the harshest contrasts count,
-   and those values are typed. A big step moves the difference by 16. */
-property_int(threshold, _("Threshold"), 224)
-  description(_("A difference between neighbouring pixels above 256 - threshold counts as an edge"))
-  value_range(0, 256)
-  ui_range(128, 256)
-  ui_steps(1, 16)
+    /* The slider spans 128 to 256, differences from 128 down to 1, where a
+       rendered frame's edges lie; below 128 only the harshest contrasts count,
+       and those values are typed. A big step moves the difference by 16. */
+    property_int(threshold, _("Threshold"), 224)
+        description(_("A difference between neighbouring pixels above 256 - threshold counts as an edge"))
+            value_range(0, 256) ui_range(128, 256) ui_steps(1, 16)
 
 #else
 
@@ -155,15 +148,12 @@ static void gegl_op_class_init(GeglOpClass *klass) {
        applications that name that licence as accepted (GIMP and gegl name
        GPL3 alone), so "Apache-2.0" would hide it from both. Without the
        key it is free for any application, which is what Apache-2.0 allows. */
-    gegl_operation_class_set_keys(operation_class,
-        "name", "tavi:antialias",
-        "title", _("Tavi Anti-aliasing"),
-        "categories", "enhance:antialias",
-        "description", _("Finds stair-stepped edges, as a renderer leaves them, and blends the pixels "
-                         "around each step into a ramp: the Tavi post-render filter."),
-        "gimp:menu-path", "<Image>/Filters/Enhance",
-        "gimp:menu-label", _("Tavi Anti-aliasing..."),
-        NULL);
+    gegl_operation_class_set_keys(operation_class, "name", "tavi:antialias", "title", _("Tavi Anti-aliasing"),
+                                  "categories", "enhance:antialias", "description",
+                                  _("Finds stair-stepped edges, as a renderer leaves them, and blends the pixels "
+                                    "around each step into a ramp: the Tavi post-render filter."),
+                                  "gimp:menu-path", "<Image>/Filters/Enhance", "gimp:menu-label",
+                                  _("Tavi Anti-aliasing..."), NULL);
 }
 
 #endif

@@ -14,7 +14,7 @@ typedef enum {
 } WorkingSamples;
 
 typedef struct {
-    const Babl *format;     /* RGBA in the image's space */
+    const Babl *format; /* RGBA in the image's space */
     WorkingSamples samples;
     tavi_alpha alpha;
 } WorkingFormat;

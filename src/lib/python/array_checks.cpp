@@ -34,8 +34,8 @@ std::string shapeText(const py::array &a) {
 std::optional<host::SampleType> samplesOf(const py::dtype &type) {
     using host::SampleType;
     static const std::pair<const char *, SampleType> taken[] = {
-        {"uint8", SampleType::uint8}, {"uint16", SampleType::uint16},   {"uint32", SampleType::uint32},
-        {"int8", SampleType::int8},   {"int16", SampleType::int16},     {"int32", SampleType::int32},
+        {"uint8", SampleType::uint8},  {"uint16", SampleType::uint16},   {"uint32", SampleType::uint32},
+        {"int8", SampleType::int8},    {"int16", SampleType::int16},     {"int32", SampleType::int32},
         {"float16", SampleType::half}, {"float32", SampleType::float32}, {"float64", SampleType::float64},
     };
     for (const auto &[name, samples] : taken)
@@ -51,8 +51,9 @@ py::array arrayOf(const py::object &image) {
         made = numpy().attr("asarray")(image);
     } catch (py::error_already_set &e) {
         if (e.matches(PyExc_ValueError) && (py::isinstance<py::list>(image) || py::isinstance<py::tuple>(image)))
-            throw py::value_error("image is a list whose rows or pixels differ in length; numpy cannot make an "
-                                  "array of it");
+            throw py::value_error(
+                "image is a list whose rows or pixels differ in length; numpy cannot make an "
+                "array of it");
         throw py::type_error("image must be a numpy array or nested lists of numbers, not " + typeName(image));
     }
     const auto a = py::reinterpret_borrow<py::array>(made);
@@ -145,13 +146,13 @@ py::array checkOut(const py::object &out, const TakenImage &image) {
         throw py::type_error("out has dtype " + dtypeText(a.dtype()) + ", not the result's " +
                              dtypeText(image.array.dtype()) +
                              ": the image's dtype in native byte order (uint8 for a list of ints)");
-    if (a.ndim() != image.array.ndim() ||
-        !std::equal(a.shape(), a.shape() + a.ndim(), image.array.shape()))
+    if (a.ndim() != image.array.ndim() || !std::equal(a.shape(), a.shape() + a.ndim(), image.array.shape()))
         throw py::value_error("out has shape " + shapeText(a) + ", not the image's " + shapeText(image.array));
     if (!a.writeable()) throw py::value_error("out is read-only");
     if (mayShareElements(a))
-        throw py::value_error("out has elements that share memory (a broadcast or as_strided view?); pass an array "
-                              "whose elements are its own");
+        throw py::value_error(
+            "out has elements that share memory (a broadcast or as_strided view?); pass an array "
+            "whose elements are its own");
     return a;
 }
 

@@ -12,9 +12,9 @@ namespace tavi::python {
 namespace py = pybind11;
 
 struct TakenImage {
-    py::array array;          // H x W x 3 or 4, native byte order; its strides as they are
+    py::array array;  // H x W x 3 or 4, native byte order; its strides as they are
     host::SampleType samples;
-    bool ownCopy;             // made here (from a list, or into native order): the result may be it
+    bool ownCopy;  // made here (from a list, or into native order): the result may be it
 };
 
 // The image as the filter takes it, copied only where it must be:

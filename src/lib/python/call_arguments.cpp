@@ -141,7 +141,8 @@ FileCallArguments checkFileArguments(const py::args &args, const py::kwargs &kwa
             if ((name == "path" && havePath) || (name == "output" && haveOutput))
                 throw py::type_error("antialias_file() got the " + name + " twice, by position and by keyword");
             (name == "path" ? havePath : haveOutput) = true;
-            if (!value.is_none() || name == "path") (name == "path" ? call.path : call.output) = pathNamed(name.c_str(), value);
+            if (!value.is_none() || name == "path")
+                (name == "path" ? call.path : call.output) = pathNamed(name.c_str(), value);
         } else if (name == "alpha") {
             call.alpha = text("alpha", value, "auto");
             if (call.alpha != "auto" && call.alpha != "straight" && call.alpha != "premultiplied")

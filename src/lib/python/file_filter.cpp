@@ -53,8 +53,10 @@ Outcome filterFile(const fs::path &input, const fs::path &output, const std::str
     try {
         const host::IoResult<host::FilteredFile> done = host::filterFile(input, output, read, filter, notice);
         // Memory failures, reading or filtering, are worded "not enough memory".
-        if (!done) return {done.error().find("not enough memory") != std::string::npos ? PyExc_MemoryError : PyExc_OSError,
-                           done.error(), {}};
+        if (!done)
+            return {done.error().find("not enough memory") != std::string::npos ? PyExc_MemoryError : PyExc_OSError,
+                    done.error(),
+                    {}};
     } catch (const lib::FilterOutOfMemory &e) {
         return {PyExc_MemoryError, input.string() + ": " + e.what(), {}};
     } catch (const host::ModuleError &e) {
@@ -84,8 +86,9 @@ std::vector<std::string> antialiasFile(const py::args &args, const py::kwargs &k
 }  // namespace
 
 void defineAntialiasFile(py::module_ &module) {
-    module.def("antialias_file", &antialiasFile,
-               R"(antialias_file(path, output=None, *, target='rgba', strength=100, threshold=224, alpha='auto', layer='', enabled=True)
+    module.def(
+        "antialias_file", &antialiasFile,
+        R"(antialias_file(path, output=None, *, target='rgba', strength=100, threshold=224, alpha='auto', layer='', enabled=True)
 --
 
 Anti-aliases an image file as `tavi process` does one frame.

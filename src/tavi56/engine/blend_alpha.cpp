@@ -14,11 +14,7 @@ using engine::PixelAt;
 class AlphaBlend {
 public:
     AlphaBlend(const FrameAccess *frame, FilterInstance *inst)
-        : frame_(frame),
-          inst_(inst),
-          readSrcA_(inst->readSrcA),
-          readDstA_(inst->readDstA),
-          writeDstA_(inst->writeDstA),
+        : frame_(frame), inst_(inst), readSrcA_(inst->readSrcA), readDstA_(inst->readDstA), writeDstA_(inst->writeDstA),
           strength_(engine::strengthWeight(inst->curStrength)) {}
 
     // Cross-fades the pixel's alpha with its neighbour's across the line.
@@ -53,8 +49,8 @@ private:
     int strength_;
 };
 
-int blendAlpha(const engine::SpanLayout &layout, const FrameAccess *frame, FilterInstance *inst,
-               int runStart, int stepAt, int runEnd, int line) {
+int blendAlpha(const engine::SpanLayout &layout, const FrameAccess *frame, FilterInstance *inst, int runStart,
+               int stepAt, int runEnd, int line) {
     AlphaBlend blend(frame, inst);
     engine::walkSpan(layout, runStart, stepAt, runEnd, line, blend);
     return 0;

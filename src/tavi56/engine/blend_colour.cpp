@@ -15,11 +15,7 @@ using engine::PixelAt;
 class ColourBlend {
 public:
     ColourBlend(const FrameAccess *frame, FilterInstance *inst)
-        : frame_(frame),
-          inst_(inst),
-          readSrc_(inst->readSrc),
-          readDst_(inst->readDst),
-          writeDst_(inst->writeDst),
+        : frame_(frame), inst_(inst), readSrc_(inst->readSrc), readDst_(inst->readDst), writeDst_(inst->writeDst),
           strength_(engine::strengthWeight(inst->curStrength)) {}
 
     // Cross-fades the pixel with its neighbour across the line by `weight`.
@@ -70,8 +66,8 @@ private:
     int strength_;
 };
 
-int blendColour(const engine::SpanLayout &layout, const FrameAccess *frame, FilterInstance *inst,
-                int runStart, int stepAt, int runEnd, int line) {
+int blendColour(const engine::SpanLayout &layout, const FrameAccess *frame, FilterInstance *inst, int runStart,
+                int stepAt, int runEnd, int line) {
     ColourBlend blend(frame, inst);
     engine::walkSpan(layout, runStart, stepAt, runEnd, line, blend);
     return 0;

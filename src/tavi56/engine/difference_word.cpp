@@ -52,7 +52,8 @@ std::uint64_t differenceWord(const std::uint8_t *const a[], const std::uint8_t *
             excess[i] = e;
             anyExcess |= e;
         }
-    }(std::make_index_sequence<Group::count>{});
+    }
+    (std::make_index_sequence<Group::count>{});
     if (anyExcess == 0) return 0;
     std::uint8_t flags[kWordBits];
     for (int i = 0; i < kWordBits; ++i) flags[i] = excess[i] != 0 ? 1 : 0;

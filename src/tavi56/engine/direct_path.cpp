@@ -11,13 +11,13 @@ namespace {
 using namespace engine::direct;
 
 bool holdsFullFrameBinding(const FilterInstance *inst) {
-    return inst->readSrc == readF && inst->readDst == readB && inst->writeDst == writeB &&
-           inst->readSrcA == readF_a && inst->readDstA == readB_a && inst->writeDstA == writeB_a;
+    return inst->readSrc == readF && inst->readDst == readB && inst->writeDst == writeB && inst->readSrcA == readF_a &&
+           inst->readDstA == readB_a && inst->writeDstA == writeB_a;
 }
 
 bool holdsPreviewBinding(const FilterInstance *inst) {
-    return inst->readSrc == readB && inst->readDst == readP && inst->writeDst == writeP &&
-           inst->readSrcA == readB_a && inst->readDstA == readP_a && inst->writeDstA == writeP_a;
+    return inst->readSrc == readB && inst->readDst == readP && inst->writeDst == writeP && inst->readSrcA == readB_a &&
+           inst->readDstA == readP_a && inst->writeDstA == writeP_a;
 }
 
 // The direct path works out coordinates a strip of columns past the

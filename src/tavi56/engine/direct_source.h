@@ -55,7 +55,8 @@ public:
         const int cy = clampY(y);
         return [&]<std::size_t... C>(std::index_sequence<C...>) {
             return Pixel<Group>{{source_.row(Group::first + int(C), cy)[cx]...}};
-        }(std::make_index_sequence<Group::count>{});
+        }
+        (std::make_index_sequence<Group::count>{});
     }
 
     // The slope of the edge through (x, y): in each 2x2 block of the 3x3

@@ -40,9 +40,7 @@ int cmpdata(const PixelQuad &p, const PixelQuad &q, int limit) {
     return 0;
 }
 
-int cmpdata_a(const PixelQuad &p, const PixelQuad &q, int limit) {
-    return difference(p.a, q.a) > limit ? 1 : 0;
-}
+int cmpdata_a(const PixelQuad &p, const PixelQuad &q, int limit) { return difference(p.a, q.a) > limit ? 1 : 0; }
 
 int kata_s(const PixelQuad &p, const PixelQuad &q) {
     return difference(p.r, q.r) + difference(p.g, q.g) + difference(p.b, q.b);
@@ -50,10 +48,6 @@ int kata_s(const PixelQuad &p, const PixelQuad &q) {
 
 int kata_s_a(const PixelQuad &p, const PixelQuad &q) { return difference(p.a, q.a); }
 
-int katamuki(FilterInstance *inst, int x, int y) {
-    return slopeOf(inst, inst->readSrc, kata_s, x, y);
-}
+int katamuki(FilterInstance *inst, int x, int y) { return slopeOf(inst, inst->readSrc, kata_s, x, y); }
 
-int katamuki_a(FilterInstance *inst, int x, int y) {
-    return slopeOf(inst, inst->readSrcA, kata_s_a, x, y);
-}
+int katamuki_a(FilterInstance *inst, int x, int y) { return slopeOf(inst, inst->readSrcA, kata_s_a, x, y); }

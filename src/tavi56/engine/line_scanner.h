@@ -16,7 +16,11 @@ namespace engine::direct {
 using engine::kPasses;
 using engine::PassGeometry;
 
-enum class WalkState : std::uint8_t { idle, inRun, stepFound };
+enum class WalkState : std::uint8_t {
+    idle,
+    inRun,
+    stepFound
+};
 
 // What the scan keeps while it walks one line. The slope at the run's
 // previous position is not kept: a run advances one position at a time,

@@ -25,9 +25,7 @@ constexpr std::uint8_t mix(std::uint8_t p, std::uint8_t q, int w) {
 // curStrength percent in 256ths, truncating (100 gives 256, 50 gives 128).
 // Formed in 64 bits, so that a stored strength too large for the 32-bit
 // product clamps like any other out-of-range strength.
-constexpr int strengthWeight(int curStrength) {
-    return clampWeight(std::int64_t{curStrength} * kWholeWeight / 100);
-}
+constexpr int strengthWeight(int curStrength) { return clampWeight(std::int64_t{curStrength} * kWholeWeight / 100); }
 
 // The ramp weights of one half-span of n - 1 pixels, the k-th pixel counted
 // from the half's start (k = 1 .. n - 1). Needs n >= 2.

@@ -25,8 +25,8 @@ public:
     using Group = typename View::Group;
 
     PairRow(const View &view, int yA, int yB, int dx, int limit, int lo, int hi)
-        : view_(view), yA_(yA), yB_(yB), dx_(dx), limit_(limit), lo_(lo), hi_(hi),
-          wholeLo_(std::max(0, -dx)), wholeHi_(view.width() - 1 - std::max(0, dx)) {
+        : view_(view), yA_(yA), yB_(yB), dx_(dx), limit_(limit), lo_(lo), hi_(hi), wholeLo_(std::max(0, -dx)),
+          wholeHi_(view.width() - 1 - std::max(0, dx)) {
         for (int c = 0; c < Group::count; ++c) {
             rowA_[c] = view.row(c, yA);
             rowB_[c] = view.row(c, yB);

@@ -35,9 +35,7 @@ struct Walk {
     bool covers(int at) const { return step > 0 ? at <= last : at >= last; }
 };
 
-Walk walkOf(int low, int high, int direction) {
-    return direction > 0 ? Walk{low, high, +1} : Walk{high, low, -1};
-}
+Walk walkOf(int low, int high, int direction) { return direction > 0 ? Walk{low, high, +1} : Walk{high, low, -1}; }
 
 // The channels one group of passes works on.
 struct ChannelGroup {
@@ -79,7 +77,11 @@ bool slopeRuleHolds(const GroupScan &scan, const Pass &pass, int s, int prevSlop
     return s >= scan.slopeAt(nextAt) || scan.nearlyAlike(across, next);
 }
 
-enum class LineState { idle, inRun, stepFound };
+enum class LineState {
+    idle,
+    inRun,
+    stepFound
+};
 
 // Follows the edges along one line and blends each step found. After a
 // blend the walk resumes just after the step, so a new run can begin
@@ -144,9 +146,8 @@ void scanGroup(const GroupScan &scan, const Interior &interior) {
         const Pass &pass = kPasses[p];
         const Walk lines = pass.linesAreRows ? walkOf(interior.yFirst, interior.yLast, pass.lineDirection)
                                              : walkOf(interior.xFirst, interior.xLast, pass.lineDirection);
-        const Walk positions = pass.linesAreRows
-                                   ? walkOf(interior.xFirst, interior.xLast, pass.positionDirection)
-                                   : walkOf(interior.yFirst, interior.yLast, pass.positionDirection);
+        const Walk positions = pass.linesAreRows ? walkOf(interior.xFirst, interior.xLast, pass.positionDirection)
+                                                 : walkOf(interior.yFirst, interior.yLast, pass.positionDirection);
         for (int line = lines.first; lines.covers(line); line += lines.step)
             scanLine(scan, pass, scan.group.blends[p], line, positions);
     }
@@ -163,8 +164,7 @@ int smoothWith(const FrameAccess *frame, FilterInstance *inst, int full, const B
     const Interior interior = engine::scannedInterior(*inst, full);
     if (interior.empty()) return 0;
 
-    if ((mode & 1) != 0)
-        scanGroup({frame, inst, {readSrc, cmpdata, katamuki, routines.colour}, limit}, interior);
+    if ((mode & 1) != 0) scanGroup({frame, inst, {readSrc, cmpdata, katamuki, routines.colour}, limit}, interior);
     if ((inst->curMode & 2) != 0)
         scanGroup({frame, inst, {readSrcA, cmpdata_a, katamuki_a, routines.alpha}, limit}, interior);
     return 0;

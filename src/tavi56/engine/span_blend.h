@@ -8,8 +8,8 @@
 
 #include "filter/instance.h"
 
-using BlendRoutine = int (*)(const FrameAccess *frame, FilterInstance *inst, int runStart,
-                             int stepAt, int runEnd, int line);
+using BlendRoutine = int (*)(const FrameAccess *frame, FilterInstance *inst, int runStart, int stepAt, int runEnd,
+                             int line);
 
 // Red, green and blue, through readSrc, readDst and writeDst.
 int smooth1(const FrameAccess *frame, FilterInstance *inst, int runStart, int stepAt, int runEnd, int line);

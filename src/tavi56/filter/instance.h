@@ -21,8 +21,7 @@ struct FilterInstance;
 // processed (null in the preview) first. Coordinates are always frame
 // coordinates; every accessor clamps its own.
 using PixelReader = void (*)(FilterInstance *inst, int x, int y, PixelQuad *quad);
-using PixelWriter = void (*)(const FrameAccess *frame, FilterInstance *inst, int x,
-                             int y, const PixelQuad *quad);
+using PixelWriter = void (*)(const FrameAccess *frame, FilterInstance *inst, int x, int y, const PixelQuad *quad);
 
 constexpr int kPreviewWidth = 320;
 constexpr int kPreviewHeight = 240;

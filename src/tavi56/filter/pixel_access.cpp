@@ -11,8 +11,7 @@ std::size_t frameIndex(const FilterInstance *inst, int &x, int &y) {
     if (y < 0) y = 0;
     if (x >= inst->width) x = inst->width - 1;
     if (y >= inst->height) y = inst->height - 1;
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(inst->width) +
-           static_cast<std::size_t>(x);
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(inst->width) + static_cast<std::size_t>(x);
 }
 
 std::size_t windowIndex(const FilterInstance *inst, int x, int y) {
@@ -59,8 +58,7 @@ void readP_a(FilterInstance *inst, int x, int y, PixelQuad *quad) {
     *quad = {0, 0, 0, inst->prevA[i]};
 }
 
-void writeB(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y,
-            const PixelQuad *quad) {
+void writeB(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y, const PixelQuad *quad) {
     const std::size_t i = frameIndex(inst, x, y);
     inst->bufR[i] = quad->r;
     inst->bufG[i] = quad->g;
@@ -73,27 +71,23 @@ void writeF(const FrameAccess *frame, FilterInstance *inst, int x, int y, const 
     frame->putRGB(x, y, rgb);
 }
 
-void writeP(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y,
-            const PixelQuad *quad) {
+void writeP(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y, const PixelQuad *quad) {
     const std::size_t i = windowIndex(inst, x, y);
     inst->prevR[i] = quad->r;
     inst->prevG[i] = quad->g;
     inst->prevB[i] = quad->b;
 }
 
-void writeB_a(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y,
-              const PixelQuad *quad) {
+void writeB_a(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y, const PixelQuad *quad) {
     inst->bufA[frameIndex(inst, x, y)] = quad->a;
 }
 
-void writeF_a(const FrameAccess *frame, FilterInstance *inst, int x, int y,
-              const PixelQuad *quad) {
+void writeF_a(const FrameAccess *frame, FilterInstance *inst, int x, int y, const PixelQuad *quad) {
     frameIndex(inst, x, y);
     frame->putAlpha(x, y, quad->a);
 }
 
-void writeP_a(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y,
-              const PixelQuad *quad) {
+void writeP_a(const FrameAccess * /*frame*/, FilterInstance *inst, int x, int y, const PixelQuad *quad) {
     inst->prevA[windowIndex(inst, x, y)] = quad->a;
 }
 

@@ -91,7 +91,10 @@ void writeBackFromPlanes(FilterInstance *inst, const FrameAccess *frame) {
 
 // Direct: the engine and the write-back skip the slots where the binding
 // lets them. Slots: every pixel goes through the slots, as the reference.
-enum class PixelRoute { direct, slots };
+enum class PixelRoute {
+    direct,
+    slots
+};
 
 // Nothing of this frame is written: the flag says so, and what it obtained
 // is released. The previous frame's planes stay when no new ones were made.

@@ -74,8 +74,7 @@ typedef void *(*GlobalFunc)(const char *serviceName, int useMode);
 
 /* A server's activation: interface version, global lookup, the record the
  * server works on (a FilterCallbacks table, or an instance), server data. */
-typedef int (*ActivateFunc)(int version, GlobalFunc global, void *local,
-                            void *serverData);
+typedef int (*ActivateFunc)(int version, GlobalFunc global, void *local, void *serverData);
 
 typedef struct ServerRecord {
     const char *className;
@@ -106,7 +105,10 @@ typedef void *ControlRef;
 typedef void (*ControlEventFunc)(ControlRef control, void *data);
 typedef void (*PanelDrawFunc)(PanelRef panel, void *data);
 
-enum { VALUE_INT = 2, VALUE_IVEC = 5 };
+enum {
+    VALUE_INT = 2,
+    VALUE_IVEC = 5
+};
 
 /* Kind 2: one integer, or in its place the callback or the data pointer
  * that attributes 14 and 16 carry. */
@@ -136,9 +138,16 @@ enum {
 typedef struct ControlDesc {
     int type;
     union {
-        struct { const char **items; int width; } choice;
-        struct { int width, min, max; } range;
-        struct { int width, height; } area;
+        struct {
+            const char **items;
+            int width;
+        } choice;
+        struct {
+            int width, min, max;
+        } range;
+        struct {
+            int width, height;
+        } area;
     } u;
 } ControlDesc;
 
@@ -159,18 +168,20 @@ enum {
     CONTROL_EVENT_DATA = 16
 };
 
-enum { RENDER_HIDDEN = 0, RENDER_NORMAL = 1, RENDER_DISABLED = 2 };
+enum {
+    RENDER_HIDDEN = 0,
+    RENDER_NORMAL = 1,
+    RENDER_DISABLED = 2
+};
 
 typedef struct PanelDrawing {
     void (*plotRGB)(PanelRef panel, int red, int green, int blue, int x, int y);
-    void (*plotBorder)(PanelRef panel, int indent, int x, int y, int width,
-                       int height);
+    void (*plotBorder)(PanelRef panel, int indent, int x, int y, int width, int height);
 } PanelDrawing;
 
 typedef struct PanelServices {
     PanelRef (*makePanel)(const char *title, struct PanelServices *services);
-    ControlRef (*addPanelControl)(PanelRef panel, const char *kind,
-                                  ControlDesc *desc, const char *label);
+    ControlRef (*addPanelControl)(PanelRef panel, const char *kind, ControlDesc *desc, const char *label);
     /* Attributes 2 and 3 pass an int*; 7 a PanelDrawFunc; 12 the data. */
     void (*setPanelAttr)(PanelRef panel, int attribute, void *value);
     int (*runPanel)(PanelRef panel, int flags);

@@ -147,8 +147,8 @@ TEST(AtomicFile, ASymbolicLinkIsWrittenThroughAndStays) {
             << e.what();
     }
     EXPECT_TRUE(fs::is_symlink(scratch / "a.txt"));
-    EXPECT_EQ(scratch.entries(), (std::vector<std::string>{"a.txt", "b.txt", "chain.txt", "dangling.txt", "link.txt",
-                                                          "real"}));
+    EXPECT_EQ(scratch.entries(),
+              (std::vector<std::string>{"a.txt", "b.txt", "chain.txt", "dangling.txt", "link.txt", "real"}));
     std::vector<std::string> real;
     for (const auto &entry : fs::directory_iterator(scratch / "real")) real.push_back(entry.path().filename());
     std::sort(real.begin(), real.end());
@@ -208,9 +208,8 @@ TEST(TemporaryNames, OnlyLeftoversOfEndedProcessesOfThisMachineAreRemoved) {
     EXPECT_EQ(sweep.foreign, 2u);
     EXPECT_EQ(scratch.entries(),
               (std::vector<std::string>{".b" + here + alive + "-0.png", ".c.tavi-notes.png",
-                                        ".e" + here + dead + "-1.png",
-                                        ".f.tavi-" + elsewhere + "-" + dead + "-0.png", ".g.tavi-" + dead + "-0.png",
-                                        "d.png"}));
+                                        ".e" + here + dead + "-1.png", ".f.tavi-" + elsewhere + "-" + dead + "-0.png",
+                                        ".g.tavi-" + dead + "-0.png", "d.png"}));
 }
 
 TEST(LiveTemporaries, AStopRemovesTheListedFilesAndHoldsBackTheRest) {

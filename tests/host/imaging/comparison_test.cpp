@@ -77,7 +77,8 @@ TEST(ComparisonPicture, TransparencyShowsAsCheckerboard) {
     for (std::size_t i = 0; i < opaque.rgba.size(); i += 4) {
         if (std::equal(&opaque.rgba[i], &opaque.rgba[i] + 4, &overChecks.rgba[i])) continue;
         ++differing;
-        EXPECT_EQ(std::vector<std::uint8_t>(&opaque.rgba[i], &opaque.rgba[i] + 3), (std::vector<std::uint8_t>{255, 0, 0}));
+        EXPECT_EQ(std::vector<std::uint8_t>(&opaque.rgba[i], &opaque.rgba[i] + 3),
+                  (std::vector<std::uint8_t>{255, 0, 0}));
         const std::uint8_t *p = &overChecks.rgba[i];
         EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]) << int(p[0]) << "," << int(p[1]) << "," << int(p[2]);
         shownInstead.insert({p[0], p[1], p[2]});

@@ -82,15 +82,16 @@ TEST_F(ImageIoRead, EightBitRgbaPngRoundTripsBitExact) {
 }
 
 TEST_F(ImageIoRead, RgbPngGetsOpaqueAlphaAndIsWrittenBackAsRgb) {
-    PngPicture png{3, 2, PngColour::Rgb, 8, {10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 128, 255, 1, 2, 3, 250, 251, 252}, {}};
+    PngPicture png{3, 2, PngColour::Rgb, 8, {10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 128, 255, 1, 2, 3, 250, 251, 252},
+                   {}};
     test::writeBytes(folder / "rgb.png", test::encodePng(png));
 
     auto loaded = readImage(folder / "rgb.png");
     ASSERT_TRUE(loaded) << loaded.error();
     EXPECT_FALSE(loaded->info.hasAlpha);
     EXPECT_EQ(loaded->info.channels, 3);
-    const std::vector<std::uint8_t> expected{10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255,
-                                             0, 128, 255, 255, 1, 2, 3, 255, 250, 251, 252, 255};
+    const std::vector<std::uint8_t> expected{10, 20,  30,  255, 40, 50, 60, 255, 70,  80,  90,  255,
+                                             0,  128, 255, 255, 1,  2,  3,  255, 250, 251, 252, 255};
     EXPECT_EQ(loaded->image.rgba, expected);
 
     ASSERT_TRUE(writeImage(folder / "out.png", loaded->image, {loaded->info.hasAlpha}));
@@ -112,9 +113,11 @@ TEST_F(ImageIoRead, SixteenBitPngIsRoundedToNearestWithNotice) {
     ASSERT_TRUE(loaded) << loaded.error();
     EXPECT_EQ(loaded->info.sampleType, "uint16");
     EXPECT_EQ(loaded->info.bitsPerSample, 16);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(loaded->image.rgba[std::size_t(i / 3 * 4 + i % 3)], out[i]) << "sample " << in[i];
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(loaded->image.rgba[std::size_t(i / 3 * 4 + i % 3)], out[i]) << "sample " << in[i];
     ASSERT_EQ(loaded->notices.size(), 1u);
-    EXPECT_EQ(loaded->notices[0], (folder / "deep.png").string() + ": converted from 16 bits per channel to 8 bits per channel");
+    EXPECT_EQ(loaded->notices[0],
+              (folder / "deep.png").string() + ": converted from 16 bits per channel to 8 bits per channel");
 
     ASSERT_TRUE(writeImage(folder / "out.png", loaded->image, {loaded->info.hasAlpha}));
     EXPECT_EQ(test::readPngHeader(folder / "out.png").bitDepth, 8);
@@ -140,7 +143,8 @@ TEST_F(ImageIoRead, FloatsAreScaledRoundedAndClamped) {
     EXPECT_EQ(loaded->image.rgba, (std::vector<std::uint8_t>{128, 51, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}));
     EXPECT_FALSE(loaded->info.hasAlpha);
     ASSERT_EQ(loaded->notices.size(), 1u);
-    EXPECT_EQ(loaded->notices[0], (folder / "light.pfm").string() + ": converted from 32-bit float to 8 bits per channel");
+    EXPECT_EQ(loaded->notices[0],
+              (folder / "light.pfm").string() + ": converted from 32-bit float to 8 bits per channel");
 }
 
 TEST_F(ImageIoRead, GreyscaleIsExpandedToRgb) {
@@ -258,7 +262,8 @@ TEST_F(ImageIoErrors, ImageTooLargeIsRefusedBeforeAllocating) {
     test::writeBytes(folder / "huge.png", test::pngHeaderOnly(100000, 100000));
     auto result = readImage(folder / "huge.png");
     ASSERT_FALSE(result);
-    EXPECT_TRUE(startsWith(result.error(), (folder / "huge.png").string() + ": image too large (100000 x 100000 pixels"))
+    EXPECT_TRUE(
+        startsWith(result.error(), (folder / "huge.png").string() + ": image too large (100000 x 100000 pixels"))
         << result.error();
 }
 
@@ -267,17 +272,20 @@ TEST_F(ImageIoErrors, UnwritableDestinationsAreNamed) {
     const auto noFolder = folder / "nowhere" / "out.png";
     auto result = writeImage(noFolder, image);
     ASSERT_FALSE(result);
-    EXPECT_EQ(result.error(), noFolder.string() + ": cannot write (no such folder " + (folder / "nowhere").string() + ")");
+    EXPECT_EQ(result.error(),
+              noFolder.string() + ": cannot write (no such folder " + (folder / "nowhere").string() + ")");
 
     test::writeBytes(folder / "plain", "a file, not a folder");
     const auto underFile = folder / "plain" / "out.png";
     auto underFileResult = writeImage(underFile, image);
     ASSERT_FALSE(underFileResult);
-    EXPECT_TRUE(startsWith(underFileResult.error(), underFile.string() + ": cannot write (")) << underFileResult.error();
+    EXPECT_TRUE(startsWith(underFileResult.error(), underFile.string() + ": cannot write ("))
+        << underFileResult.error();
 
     auto unknown = writeImage(folder / "out.notaformat", image);
     ASSERT_FALSE(unknown);
-    EXPECT_EQ(unknown.error(), (folder / "out.notaformat").string() + ": cannot write (no image format has the extension .notaformat)");
+    EXPECT_EQ(unknown.error(),
+              (folder / "out.notaformat").string() + ": cannot write (no image format has the extension .notaformat)");
 
     auto onFolder = writeImage(folder.path(), image);
     ASSERT_FALSE(onFolder);
@@ -290,7 +298,8 @@ TEST_F(ImageIoErrors, UnwritableDestinationsAreNamed) {
     // Permissions hold only for an ordinary user; root writes anywhere.
     if (::geteuid() != 0) {
         std::filesystem::create_directory(folder / "locked");
-        std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        std::filesystem::permissions(folder / "locked",
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         auto locked = writeImage(folder / "locked" / "out.png", image);
         std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);
         ASSERT_FALSE(locked);

@@ -101,8 +101,8 @@ std::string encodePng(const PngPicture &picture) {
         }
     }
     std::string file = kSignature;
-    putChunk(file, "IHDR", header(std::uint32_t(picture.width), std::uint32_t(picture.height), picture.bitDepth,
-                                  picture.colour));
+    putChunk(file, "IHDR",
+             header(std::uint32_t(picture.width), std::uint32_t(picture.height), picture.bitDepth, picture.colour));
     for (const auto &[keyword, text] : picture.text) putChunk(file, "tEXt", keyword + '\0' + text);
     putChunk(file, "IDAT", zlibStored(raw));
     putChunk(file, "IEND", "");

@@ -11,14 +11,19 @@
 namespace tavi::test {
 
 // PNG colour types.
-enum class PngColour : std::uint8_t { Grey = 0, Rgb = 2, GreyAlpha = 4, Rgba = 6 };
+enum class PngColour : std::uint8_t {
+    Grey = 0,
+    Rgb = 2,
+    GreyAlpha = 4,
+    Rgba = 6
+};
 
 struct PngPicture {
     int width = 0;
     int height = 0;
     PngColour colour = PngColour::Rgba;
-    int bitDepth = 8;                     // 8 or 16
-    std::vector<std::uint16_t> samples;   // width * height * channels, rows top to bottom
+    int bitDepth = 8;                                       // 8 or 16
+    std::vector<std::uint16_t> samples;                     // width * height * channels, rows top to bottom
     std::vector<std::pair<std::string, std::string>> text;  // tEXt chunks: keyword, text
 };
 

@@ -78,9 +78,9 @@ TEST(SampleRaster, CirclesRingsAndStrokes) {
     drawing.fillRing({10.5, 10.5}, 10, 5, kRed);
     drawing.strokeLine({0, 10.5}, {3, 10.5}, 1, kBlue);
     const RgbaImage image = rasterise(drawing, 21, 21, 1, kBackground);
-    EXPECT_EQ(image.at(10, 10)[3], 0);    // the hole
-    EXPECT_EQ(image.at(10, 3)[3], 255);   // the ring, 7 above the centre
-    EXPECT_EQ(image.at(2, 2)[3], 0);      // outside, beyond the radius diagonally
+    EXPECT_EQ(image.at(10, 10)[3], 0);   // the hole
+    EXPECT_EQ(image.at(10, 3)[3], 255);  // the ring, 7 above the centre
+    EXPECT_EQ(image.at(2, 2)[3], 0);     // outside, beyond the radius diagonally
     EXPECT_EQ(pixel(image, 1, 10), (std::vector<std::uint8_t>{0, 0, 255, 255}));  // the stroke over the ring
     EXPECT_EQ(pixel(image, 1, 9), (std::vector<std::uint8_t>{255, 0, 0, 255}));   // the ring beside the stroke
 }

@@ -57,10 +57,10 @@ TEST(Loader, LoadsTheModuleAndActivatesItsHandler) {
     FilterModule module(kModule);
     EXPECT_EQ(module.serverName(), "Tavi");
     const FilterCallbacks &cb = module.callbacks();
-    for (const void *slot : {(const void *)cb.create, (const void *)cb.destroy, (const void *)cb.copy,
-                             (const void *)cb.load, (const void *)cb.save, (const void *)cb.process,
-                             (const void *)cb.flags, (const void *)cb.describe, (const void *)cb.useItems,
-                             (const void *)cb.changeID})
+    for (const void *slot :
+         {(const void *)cb.create, (const void *)cb.destroy, (const void *)cb.copy, (const void *)cb.load,
+          (const void *)cb.save, (const void *)cb.process, (const void *)cb.flags, (const void *)cb.describe,
+          (const void *)cb.useItems, (const void *)cb.changeID})
         EXPECT_NE(slot, nullptr);
 
     HostedFilter filter(module);
@@ -216,8 +216,10 @@ TEST(Loader, EachFaultIsNamedWithTheFile) {
         {dir, dir.filename().string() + ": is a folder, not a module file"},
         {text, "notes.p: not a loadable module: "},
         {kFakes / "fake_no_descriptor.p", "fake_no_descriptor.p: not a host module: it exports no _mod_descrip"},
-        {kFakes / "fake_bad_sync.p", "fake_bad_sync.p: module descriptor has sync value 0x12345678, expected 0x04121994"},
-        {kFakes / "fake_bad_version.p", "fake_bad_version.p: module descriptor version 3 is not supported (expected 2)"},
+        {kFakes / "fake_bad_sync.p",
+         "fake_bad_sync.p: module descriptor has sync value 0x12345678, expected 0x04121994"},
+        {kFakes / "fake_bad_version.p",
+         "fake_bad_version.p: module descriptor version 3 is not supported (expected 2)"},
         {kFakes / "fake_no_handler.p", "fake_no_handler.p: no \"ImageFilterHandler\" server"},
         {kFakes / "fake_refuses.p",
          "fake_refuses.p: the \"ImageFilterHandler\" server refused interface version 1 (answer 1)"},

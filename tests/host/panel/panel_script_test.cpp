@@ -71,8 +71,8 @@ TEST(PanelScript, AnUnreadableFileIsAnError) {
     ASSERT_FALSE(script.valid());
     EXPECT_EQ(tavi::host::describeError(script.source(), *script.error()), "/nonexistent/session.txt: no such file");
     // Only a regular file is read: a device would be read for ever.
-    for (const auto &[path, problem] : {std::pair<const char *, const char *>{"/dev/zero", "is a character device"},
-                                        {"/", "is a folder"}}) {
+    for (const auto &[path, problem] :
+         {std::pair<const char *, const char *>{"/dev/zero", "is a character device"}, {"/", "is a folder"}}) {
         const PanelScript other = PanelScript::load(path);
         ASSERT_FALSE(other.valid());
         EXPECT_EQ(tavi::host::describeError(other.source(), *other.error()),

@@ -138,13 +138,13 @@ TEST(PanelServices, PlotsIntoThePanelPictureWithinItsBounds) {
     p.services->setPanelAttr(p.panel, PANEL_WIDTH, &width);
     p.services->setPanelAttr(p.panel, PANEL_HEIGHT, &height);
     p.services->setPanelAttr(p.panel, PANEL_DRAW_FUNC, reinterpret_cast<void *>(+[](PanelRef panel, void *data) {
-        auto *services = static_cast<PanelServices *>(data);
-        services->drawFuncs->plotRGB(panel, 10, 20, 30, 0, 0);
-        services->drawFuncs->plotRGB(panel, 300, -4, 255, 39, 29);
-        services->drawFuncs->plotRGB(panel, 1, 1, 1, 40, 0);
-        services->drawFuncs->plotRGB(panel, 1, 1, 1, -1, 5);
-        services->drawFuncs->plotBorder(panel, 0, -10, 10, 1000, 0);
-    }));
+                                 auto *services = static_cast<PanelServices *>(data);
+                                 services->drawFuncs->plotRGB(panel, 10, 20, 30, 0, 0);
+                                 services->drawFuncs->plotRGB(panel, 300, -4, 255, 39, 29);
+                                 services->drawFuncs->plotRGB(panel, 1, 1, 1, 40, 0);
+                                 services->drawFuncs->plotRGB(panel, 1, 1, 1, -1, 5);
+                                 services->drawFuncs->plotBorder(panel, 0, -10, 10, 1000, 0);
+                             }));
     p.services->setPanelAttr(p.panel, PANEL_DRAW_DATA, p.services);
     EXPECT_EQ(p.services->runPanel(p.panel, 3), 0) << "no user: cancelled";
 
@@ -176,9 +176,9 @@ TEST(PanelServices, RunDrawsTheControlsThenTheDrawCallbackThenPlaysTheUser) {
 
     static std::array<int, 3> underCallback;
     p.services->setPanelAttr(p.panel, PANEL_DRAW_FUNC, reinterpret_cast<void *>(+[](PanelRef panel, void *) {
-        const RgbaImage &picture = static_cast<HostPanel *>(panel)->picture();
-        underCallback = colourAt(picture, 12, 20);  // inside the button, already drawn
-    }));
+                                 const RgbaImage &picture = static_cast<HostPanel *>(panel)->picture();
+                                 underCallback = colourAt(picture, 12, 20);  // inside the button, already drawn
+                             }));
     bool played = false;
     p.host.setSessionDriver([&](HostPanel &open) {
         played = open.running();

@@ -33,7 +33,8 @@ TEST(SceneFile, RoundTripsThroughText) {
 }
 
 TEST(SceneFile, AcceptsCommentsBlankLinesAndLooseSpacing) {
-    const Scene scene = parseScene("# made by hand\n\n  TaviScene   1\r\n\tImageFilter   \"Tavi\"  off   0 5 6  \n", "x");
+    const Scene scene =
+        parseScene("# made by hand\n\n  TaviScene   1\r\n\tImageFilter   \"Tavi\"  off   0 5 6  \n", "x");
     ASSERT_EQ(scene.filters.size(), 1u);
     EXPECT_EQ(scene.filters[0], (SceneFilter{"Tavi", false, "0 5 6"}));
 }
@@ -41,13 +42,12 @@ TEST(SceneFile, AcceptsCommentsBlankLinesAndLooseSpacing) {
 TEST(SceneFile, MalformedFilesNameTheLine) {
     EXPECT_EQ(errorOf(""), "shot.tvs: not a scene file: it is empty");
     EXPECT_EQ(errorOf("# only a comment\nPNG\n"), "shot.tvs:2: not a scene file: expected the header \"TaviScene 1\"");
-    EXPECT_EQ(errorOf("TaviScene 2\n"),
-              "shot.tvs:1: scene format version \"2\" is not supported (this host reads 1)");
-    EXPECT_EQ(errorOf("TaviScene 1\n\nCamera \"x\"\n"),
-              "shot.tvs:3: unknown entry \"Camera\" (expected ImageFilter)");
+    EXPECT_EQ(errorOf("TaviScene 2\n"), "shot.tvs:1: scene format version \"2\" is not supported (this host reads 1)");
+    EXPECT_EQ(errorOf("TaviScene 1\n\nCamera \"x\"\n"), "shot.tvs:3: unknown entry \"Camera\" (expected ImageFilter)");
     EXPECT_EQ(errorOf("TaviScene 1\nImageFilter Tavi on 1 2 3\n"),
               "shot.tvs:2: expected the server name in double quotes");
-    EXPECT_EQ(errorOf("TaviScene 1\nImageFilter \"Tavi on 1 2 3\n"), "shot.tvs:2: the server name has no closing quote");
+    EXPECT_EQ(errorOf("TaviScene 1\nImageFilter \"Tavi on 1 2 3\n"),
+              "shot.tvs:2: the server name has no closing quote");
     EXPECT_EQ(errorOf(std::string("TaviScene 1\nImageFilter \"T\0v\" on\n", 33)),
               "shot.tvs:2: the server name holds a control character or a backslash");
     EXPECT_EQ(errorOf("TaviScene 1\nImageFilter \"Tavi\" maybe 1 2 3\n"),
@@ -137,8 +137,9 @@ TEST(TaviSettingsLine, ThreeDecimalNumbersInThePanelsRanges) {
     EXPECT_EQ(TaviSettings::problemWith("2 100 224"), std::nullopt);
     EXPECT_EQ(TaviSettings::problemWith("0\t0\t0"), std::nullopt);
     const std::pair<const char *, const char *> faults[] = {
-        {"junk", "the Tavi settings are three whole numbers, target (0 to 2), strength (0 to 100) and "
-                 "threshold (0 to 256), not \"junk\""},
+        {"junk",
+         "the Tavi settings are three whole numbers, target (0 to 2), strength (0 to 100) and "
+         "threshold (0 to 256), not \"junk\""},
         {"abc def ghi", "\"abc\" is not a decimal integer"},
         {"2.5 60.7 224e0", "\"2.5\" is not a decimal integer"},
         {"2 60 224e0", "\"224e0\" is not a decimal integer"},

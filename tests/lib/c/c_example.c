@@ -17,7 +17,10 @@ static int smooth(unsigned char *pixels, int width, int height) {
 }
 
 int main(void) {
-    enum { W = 64, H = 48 };
+    enum {
+        W = 64,
+        H = 48
+    };
     static unsigned char pixels[W * H * 4], before[W * H * 4];
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {

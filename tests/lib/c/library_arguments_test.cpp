@@ -67,18 +67,18 @@ TEST(LibraryArguments, SizesAndStrides) {
     expectRefused(u8(-1, 5, 0), {TAVI_ERROR_BAD_SIZE, "the size -1 x 5 is negative"});
     expectRefused(u8(6, INT_MIN, 0), {TAVI_ERROR_BAD_SIZE, "the size 6 x -2147483648 is negative"});
     expectRefused(u8(6, 5, 23), {TAVI_ERROR_BAD_STRIDE, "row_stride 23 is shorter than a row of 6 pixels (24 bytes)"});
-    expectRefused(tavi_antialias_u16(reinterpret_cast<unsigned short *>(p.data()), 3, 2, 17, 3,
-                                     TAVI_ALPHA_STRAIGHT, &s),
-                  {TAVI_ERROR_BAD_STRIDE, "row_stride 17 is shorter than a row of 3 pixels (18 bytes)"});
+    expectRefused(
+        tavi_antialias_u16(reinterpret_cast<unsigned short *>(p.data()), 3, 2, 17, 3, TAVI_ALPHA_STRAIGHT, &s),
+        {TAVI_ERROR_BAD_STRIDE, "row_stride 17 is shorter than a row of 3 pixels (18 bytes)"});
     expectRefused(tavi_antialias_f32(reinterpret_cast<float *>(p.data()), 3, 1, 47, 4, TAVI_ALPHA_STRAIGHT, &s),
                   {TAVI_ERROR_BAD_STRIDE, "row_stride 47 is shorter than a row of 3 pixels (48 bytes)"});
 
     // Extents that overflow are refused before anything is read.
     const size_t huge = SIZE_MAX / 2;
-    expectRefused(u8(6, 5, SIZE_MAX), {TAVI_ERROR_TOO_LARGE, "row_stride " + std::to_string(SIZE_MAX) +
-                                                                 " does not fit in memory"});
-    expectRefused(u8(6, 5, huge / 2), {TAVI_ERROR_TOO_LARGE, "5 rows " + std::to_string(huge / 2) +
-                                                                 " bytes apart do not fit in memory"});
+    expectRefused(u8(6, 5, SIZE_MAX),
+                  {TAVI_ERROR_TOO_LARGE, "row_stride " + std::to_string(SIZE_MAX) + " does not fit in memory"});
+    expectRefused(u8(6, 5, huge / 2),
+                  {TAVI_ERROR_TOO_LARGE, "5 rows " + std::to_string(huge / 2) + " bytes apart do not fit in memory"});
     expectRefused(u8(INT_MAX, INT_MAX, 0),
                   {TAVI_ERROR_TOO_LARGE, "2147483647 rows 8589934588 bytes apart do not fit in memory"});
     // Rows that fit, but not the filter's 4-byte working frame of them.
@@ -107,12 +107,12 @@ TEST(LibraryArguments, ChannelsAndAlpha) {
     std::vector<unsigned char> p = picture();
     const tavi_settings s = tavi_default_settings();
     for (int channels : {-1, 0, 1, 2, 5, 64})
-        expectRefused(tavi_antialias_u8(p.data(), 6, 5, 0, channels, TAVI_ALPHA_STRAIGHT, &s),
-                      {TAVI_ERROR_BAD_CHANNELS,
-                       "channels " + std::to_string(channels) + " is neither 3 (RGB) nor 4 (RGBA)"});
-    expectRefused(tavi_antialias_u8(p.data(), 6, 5, 0, 4, tavi_alpha(2), &s),
-                  {TAVI_ERROR_BAD_ALPHA,
-                   "alpha 2 is neither TAVI_ALPHA_STRAIGHT (0) nor TAVI_ALPHA_PREMULTIPLIED (1)"});
+        expectRefused(
+            tavi_antialias_u8(p.data(), 6, 5, 0, channels, TAVI_ALPHA_STRAIGHT, &s),
+            {TAVI_ERROR_BAD_CHANNELS, "channels " + std::to_string(channels) + " is neither 3 (RGB) nor 4 (RGBA)"});
+    expectRefused(
+        tavi_antialias_u8(p.data(), 6, 5, 0, 4, tavi_alpha(2), &s),
+        {TAVI_ERROR_BAD_ALPHA, "alpha 2 is neither TAVI_ALPHA_STRAIGHT (0) nor TAVI_ALPHA_PREMULTIPLIED (1)"});
     EXPECT_EQ(p, picture());
 }
 

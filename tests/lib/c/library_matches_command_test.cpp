@@ -52,11 +52,9 @@ tavi_status runLibrary(StoredSamples &s, tavi_alpha alpha, const tavi_settings &
     case SampleKind::u8:
         return tavi_antialias_u8(static_cast<unsigned char *>(p), s.width, s.height, 0, s.channels, alpha, &settings);
     case SampleKind::u16:
-        return tavi_antialias_u16(static_cast<unsigned short *>(p), s.width, s.height, 0, s.channels, alpha,
-                                  &settings);
+        return tavi_antialias_u16(static_cast<unsigned short *>(p), s.width, s.height, 0, s.channels, alpha, &settings);
     case SampleKind::half:
-        return tavi_antialias_f16(static_cast<unsigned short *>(p), s.width, s.height, 0, s.channels, alpha,
-                                  &settings);
+        return tavi_antialias_f16(static_cast<unsigned short *>(p), s.width, s.height, 0, s.channels, alpha, &settings);
     case SampleKind::f32:
         return tavi_antialias_f32(static_cast<float *>(p), s.width, s.height, 0, s.channels, alpha, &settings);
     }
@@ -78,7 +76,8 @@ protected:
         int changed = 0;
         for (const Setting &setting : kSettings) {
             fs::remove_all(dir / "out");
-            const auto run = tavi::test::runIn(dir, TAVI_EXE, "process -q" + names + " -o out/ " + alphaOption + " " + setting.arguments);
+            const auto run = tavi::test::runIn(
+                dir, TAVI_EXE, "process -q" + names + " -o out/ " + alphaOption + " " + setting.arguments);
             ASSERT_EQ(run.status, 0) << run.err;
             for (const auto &[name, samples] : inputs) {
                 StoredSamples mine = samples;
@@ -130,7 +129,6 @@ StoredSamples associatedFloats(const tavi::host::RgbaImage &image, SampleKind ki
     }
     return s;
 }
-
 
 }  // namespace
 

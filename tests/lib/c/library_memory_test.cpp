@@ -43,8 +43,7 @@ TEST(LibraryMemory, EveryFailingRequestIsRefusedCleanly) {
     for (long failing = 1; failing <= requests; ++failing) {
         tavi::test::LedgerScope ledger({failing});
         tavi::host::RgbaImage image = input;
-        const tavi_status status =
-            tavi_antialias_u8(image.rgba.data(), 40, 30, 0, 4, TAVI_ALPHA_STRAIGHT, &settings);
+        const tavi_status status = tavi_antialias_u8(image.rgba.data(), 40, 30, 0, 4, TAVI_ALPHA_STRAIGHT, &settings);
         // A failed preview plane does not stop a frame; anything else does.
         if (status == TAVI_OK) continue;
         ++refused;

@@ -10,14 +10,16 @@
 
 TEST(LibraryThreads, DifferentImagesAtOnceGiveTheSerialResults) {
     using namespace tavi::test;
-    std::vector<tavi::host::RgbaImage> inputs = {discImage(120, 90, 1),       blockImage(100, 80, 2),
-                                                 noiseImage(90, 70, 2, 3),    sampleImage(160, 90),
-                                                 stripeImage(80, 60, 0.4, 8, false), discImage(70, 110, 4)};
+    std::vector<tavi::host::RgbaImage> inputs = {discImage(120, 90, 1),
+                                                 blockImage(100, 80, 2),
+                                                 noiseImage(90, 70, 2, 3),
+                                                 sampleImage(160, 90),
+                                                 stripeImage(80, 60, 0.4, 8, false),
+                                                 discImage(70, 110, 4)};
     const tavi_settings settings = {TAVI_TARGET_RGBA, 80, 224, 1};
     std::vector<tavi::host::RgbaImage> serial = inputs;
     for (auto &image : serial)
-        ASSERT_EQ(tavi_antialias_u8(image.rgba.data(), image.width, image.height, 0, 4, TAVI_ALPHA_STRAIGHT,
-                                    &settings),
+        ASSERT_EQ(tavi_antialias_u8(image.rgba.data(), image.width, image.height, 0, 4, TAVI_ALPHA_STRAIGHT, &settings),
                   TAVI_OK);
 
     // Every thread filters every image in its own copies, starting at a
@@ -34,8 +36,8 @@ TEST(LibraryThreads, DifferentImagesAtOnceGiveTheSerialResults) {
                     for (std::size_t k = 0; k < inputs.size(); ++k) {
                         const std::size_t i = (k + std::size_t(t)) % inputs.size();
                         tavi::host::RgbaImage image = inputs[i];
-                        if (tavi_antialias_u8(image.rgba.data(), image.width, image.height, 0, 4,
-                                              TAVI_ALPHA_STRAIGHT, &settings) != TAVI_OK ||
+                        if (tavi_antialias_u8(image.rgba.data(), image.width, image.height, 0, 4, TAVI_ALPHA_STRAIGHT,
+                                              &settings) != TAVI_OK ||
                             image != serial[i])
                             ++failures[t];
                     }

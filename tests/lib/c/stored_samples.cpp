@@ -60,7 +60,8 @@ StoredSamples readSamples(const std::filesystem::path &path) {
     if (!in) fail(path, OIIO::geterror());
     const OIIO::ImageSpec &stored = in->spec();
     StoredSamples samples(stored.width, stored.height, stored.nchannels, kindOf(stored.format));
-    if (!in->read_image(0, 0, 0, stored.nchannels, typeOf(samples.kind), samples.bytes.data())) fail(path, in->geterror());
+    if (!in->read_image(0, 0, 0, stored.nchannels, typeOf(samples.kind), samples.bytes.data()))
+        fail(path, in->geterror());
     return samples;
 }
 

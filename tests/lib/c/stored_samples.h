@@ -13,7 +13,12 @@
 
 namespace tavi::test {
 
-enum class SampleKind { u8, u16, half, f32 };
+enum class SampleKind {
+    u8,
+    u16,
+    half,
+    f32
+};
 
 std::size_t bytesOf(SampleKind kind);
 

@@ -37,7 +37,7 @@ IntRanges rangesOf(const char *property) {
     }
     const GParamSpecInt *values = G_PARAM_SPEC_INT(spec);
     const GeglParamSpecInt *ui = GEGL_PARAM_SPEC_INT(spec);
-    return {values->minimum, values->maximum, values->default_value, ui->ui_minimum,
+    return {values->minimum, values->maximum,   values->default_value, ui->ui_minimum,
             ui->ui_maximum,  ui->ui_step_small, ui->ui_step_big};
 }
 
@@ -49,9 +49,7 @@ TEST_F(GeglKeys, SaysWhereGimpListsIt) {
     EXPECT_EQ(key("title"), "Tavi Anti-aliasing");
 }
 
-TEST_F(GeglKeys, IsAnEnhanceFilterOfItsOwnKind) {
-    EXPECT_EQ(key("categories"), "enhance:antialias");
-}
+TEST_F(GeglKeys, IsAnEnhanceFilterOfItsOwnKind) { EXPECT_EQ(key("categories"), "enhance:antialias"); }
 
 TEST_F(GeglKeys, StrengthSlidesOverItsWholeRange) {
     const IntRanges strength = rangesOf("strength");

@@ -105,8 +105,8 @@ TEST_F(GeglOperation, OpaqueImagesGiveTheBytesOfTaviProcess) {
         const auto run = gegl("rgb.png -o gegl.png -- tavi:antialias " + settings);
         ASSERT_EQ(run.status, 0) << run.err;
         std::string options = settings == "strength=60" ? "--strength 60"
-                              : settings.empty()         ? ""
-                                                         : "--target rgb --threshold 200";
+                              : settings.empty()        ? ""
+                                                        : "--target rgb --threshold 200";
         expectSame(tavi::test::readSamples(dir / "gegl.png"), taviProcess("rgb.png", options));
     }
 }
@@ -189,8 +189,9 @@ TEST_F(GeglOperation, BadPropertiesAreNamedAndNothingCrashes) {
 TEST_F(GeglOperation, AnEndlessInputIsFilteredOverTheRegionAskedForAsTaviProcessWould) {
     // An endless plane of tilted squares, made 8-bit straight RGBA, as a
     // file of those pixels holds them; the crop asks for a region of it.
-    const std::string plane = "-- gegl:checkerboard x=23 y=17 'color1=rgb(1,0.8,0)' 'color2=rgba(0,0,1,0.5)' "
-                              "gegl:rotate degrees=13 gegl:convert-format \"format=R'G'B'A u8\" ";
+    const std::string plane =
+        "-- gegl:checkerboard x=23 y=17 'color1=rgb(1,0.8,0)' 'color2=rgba(0,0,1,0.5)' "
+        "gegl:rotate degrees=13 gegl:convert-format \"format=R'G'B'A u8\" ";
     const std::string region = "gegl:crop x=3 y=4 width=300 height=200 ";
     auto run = gegl(plane + region + "gegl:png-save path=plane.png bitdepth=8");
     ASSERT_EQ(run.status, 0) << run.err;

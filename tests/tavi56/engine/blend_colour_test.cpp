@@ -133,9 +133,9 @@ TEST(ColourSpan, ReadsAcrossFromTheSourceAndAlongFromTheWorkingImage) {
     // First half pixel 3: across neighbour, working pixel, write. Second half
     // pixel 5 with the row above. Step pixel: after, before, itself, write.
     const std::vector<std::tuple<Slot, int, int>> expected = {
-        {Slot::readSrc, 3, 2},  {Slot::readDst, 3, 1}, {Slot::writeDst, 3, 1}, {Slot::readSrc, 5, 0},
-        {Slot::readDst, 5, 1},  {Slot::writeDst, 5, 1}, {Slot::readDst, 5, 1}, {Slot::readDst, 3, 1},
-        {Slot::readDst, 4, 1},  {Slot::writeDst, 4, 1},
+        {Slot::readSrc, 3, 2}, {Slot::readDst, 3, 1},  {Slot::writeDst, 3, 1}, {Slot::readSrc, 5, 0},
+        {Slot::readDst, 5, 1}, {Slot::writeDst, 5, 1}, {Slot::readDst, 5, 1},  {Slot::readDst, 3, 1},
+        {Slot::readDst, 4, 1}, {Slot::writeDst, 4, 1},
     };
     ASSERT_EQ(log.calls().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -177,7 +177,7 @@ TEST(ColourSpan, PositionsOutOfOrderNeverDivideByZero) {
     const SpanExample rows = spanExample(Layout::row);
     const SpanExample columns = spanExample(Layout::column);
     const std::pair<BlendRoutine, bool> routines[] = {
-        {smooth1, true},  {smooth2, true},  {smooth3, false},  {smooth4, false},
+        {smooth1, true},   {smooth2, true},   {smooth3, false},   {smooth4, false},
         {smooth1_a, true}, {smooth2_a, true}, {smooth3_a, false}, {smooth4_a, false},
     };
     for (auto [blend, alongRow] : routines)

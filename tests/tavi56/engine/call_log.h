@@ -11,7 +11,14 @@
 
 namespace tavi::test {
 
-enum class Slot { readSrc, readDst, writeDst, readSrcA, readDstA, writeDstA };
+enum class Slot {
+    readSrc,
+    readDst,
+    writeDst,
+    readSrcA,
+    readDstA,
+    writeDstA
+};
 
 struct SlotCall {
     Slot slot;

@@ -75,8 +75,8 @@ std::vector<Settings> settingsSample() {
         for (int x = 0; x < expected.width; ++x)
             for (int c = 0; c < 4; ++c)
                 if (expected.at(x, y)[c] != actual.at(x, y)[c] && differing++ == 0)
-                    first << "pixel (" << x << ", " << y << ") channel " << c << ": slots "
-                          << int(expected.at(x, y)[c]) << ", direct " << int(actual.at(x, y)[c]);
+                    first << "pixel (" << x << ", " << y << ") channel " << c << ": slots " << int(expected.at(x, y)[c])
+                          << ", direct " << int(actual.at(x, y)[c]);
     if (differing == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << differing << " bytes differ, first at " << first.str();
 }
@@ -215,8 +215,10 @@ TEST(DirectPath, TheWorkingImageNeedNotStartAsTheSource) {
 
 TEST(DirectPath, TaviProcessMakesTheSameHostCallsAsTheSlotRoute) {
     const NamedImage pictures[] = {
-        {"sample", sampleImage(96, 54)},         {"discs", discImage(61, 47, 51)},
-        {"two-level noise", noiseImage(23, 19, 2, 52)}, {"tiny", noiseImage(2, 2, 4, 53)},
+        {"sample", sampleImage(96, 54)},
+        {"discs", discImage(61, 47, 51)},
+        {"two-level noise", noiseImage(23, 19, 2, 52)},
+        {"tiny", noiseImage(2, 2, 4, 53)},
         {"one pixel", noiseImage(1, 1, 256, 54)},
     };
     for (const NamedImage &picture : pictures)
@@ -267,7 +269,10 @@ namespace {
 
 // Direct: the direct path must take the run. Smooth: whichever path
 // smooth chooses.
-enum class PreviewRoute { direct, smooth };
+enum class PreviewRoute {
+    direct,
+    smooth
+};
 
 // The preview's window over `frame` at (viewX, viewY), the preview planes
 // starting as `previewBytes` (320 x 240 x 4, plane by plane), run through
@@ -351,16 +356,14 @@ TEST(DirectPath, PreviewMatchesTheSlotsOverSmallAndLargeFrames) {
         const std::vector<std::uint8_t> window = drawnWindow(c.frame.image, c.viewX, c.viewY, scale, seed++);
         for (const Settings &s : settingsSample())
             EXPECT_TRUE(samePreviewResult(c.frame.image, c.viewX, c.viewY, s, window))
-                << c.frame.name << " at (" << c.viewX << ", " << c.viewY << "), zoom " << scale << ", "
-                << describe(s);
+                << c.frame.name << " at (" << c.viewX << ", " << c.viewY << "), zoom " << scale << ", " << describe(s);
     }
 }
 
 TEST(DirectPath, PreviewWithEverySetting) {
     const RgbaImage frame = discImage(360, 260, 80);
     const std::vector<std::uint8_t> window = drawnWindow(frame, 20, 10, 1, 81);
-    for (const Settings &s : settingsSweep())
-        EXPECT_TRUE(samePreviewResult(frame, 20, 10, s, window)) << describe(s);
+    for (const Settings &s : settingsSweep()) EXPECT_TRUE(samePreviewResult(frame, 20, 10, s, window)) << describe(s);
 }
 
 TEST(DirectPath, PreviewWindowPartlyOrWhollyOutsideTheFrame) {

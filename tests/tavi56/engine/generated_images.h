@@ -100,8 +100,6 @@ inline host::RgbaImage stripeImage(int width, int height, double slope, double p
 }
 
 // The host's sample scene, aliased, at any size.
-inline host::RgbaImage sampleImage(int width, int height) {
-    return host::renderSample(width, height, 4).aliased;
-}
+inline host::RgbaImage sampleImage(int width, int height) { return host::renderSample(width, height, 4).aliased; }
 
 }  // namespace tavi::test

@@ -21,9 +21,7 @@ constexpr double kRadius = 13.2;
 constexpr std::uint8_t kInside[4] = {230, 190, 40, 255};
 constexpr std::uint8_t kOutside[4] = {20, 40, 100, 0};
 
-bool insideDisc(double x, double y) {
-    return std::hypot(x - kCentreX, y - kCentreY) < kRadius;
-}
+bool insideDisc(double x, double y) { return std::hypot(x - kCentreX, y - kCentreY) < kRadius; }
 
 // A disc rendered without anti-aliasing: each pixel takes the colour and
 // alpha at its centre.

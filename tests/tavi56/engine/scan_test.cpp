@@ -56,14 +56,12 @@ Calls asAlpha(Calls calls) {
 
 const Calls kStaircaseCalls = {
     {1, false, 10, 12, 12, 2}, {1, false, 5, 9, 12, 3}, {1, false, 1, 4, 9, 4},
-    {2, false, 4, 1, 1, 4},
-    {3, false, 4, 4, 4, 4},    {3, false, 3, 3, 3, 9},
+    {2, false, 4, 1, 1, 4},    {3, false, 4, 4, 4, 4},  {3, false, 3, 3, 3, 9},
 };
 
 const Calls kMirroredStaircaseCalls = {
-    {1, false, 9, 12, 12, 4},
-    {2, false, 3, 1, 1, 2},   {2, false, 8, 4, 1, 3}, {2, false, 12, 9, 4, 4},
-    {4, false, 4, 4, 4, 9},   {4, false, 3, 3, 3, 4},
+    {1, false, 9, 12, 12, 4}, {2, false, 3, 1, 1, 2}, {2, false, 8, 4, 1, 3},
+    {2, false, 12, 9, 4, 4},  {4, false, 4, 4, 4, 9}, {4, false, 3, 3, 3, 4},
 };
 
 // One call on every line of every pass, closed at the line's end: what a
@@ -110,13 +108,9 @@ RgbaImage fromRows(std::initializer_list<std::string_view> rows) {
 
 }  // namespace
 
-TEST(Scan, StaircaseWorkedExample) {
-    EXPECT_EQ(scanImage(staircase(), 1), kStaircaseCalls);
-}
+TEST(Scan, StaircaseWorkedExample) { EXPECT_EQ(scanImage(staircase(), 1), kStaircaseCalls); }
 
-TEST(Scan, MirroredStaircaseWorkedExample) {
-    EXPECT_EQ(scanImage(staircase(true), 1), kMirroredStaircaseCalls);
-}
+TEST(Scan, MirroredStaircaseWorkedExample) { EXPECT_EQ(scanImage(staircase(true), 1), kMirroredStaircaseCalls); }
 
 TEST(Scan, AlphaPassesFindTheSameStepsInAlpha) {
     EXPECT_EQ(scanImage(staircase(false, true), 2), asAlpha(kStaircaseCalls));
@@ -435,8 +429,8 @@ TEST(Scan, PreviewRunBlendsTheWindowAsAFullRunWouldAndLeavesTheSource) {
         for (int wx = 0; wx < kPreviewWidth; ++wx) {
             const std::size_t i = std::size_t(wy) * kPreviewWidth + std::size_t(wx);
             const std::uint8_t *e = expected.at(wx, wy);
-            mismatches += inst->prevR[i] != e[0] || inst->prevG[i] != e[1] || inst->prevB[i] != e[2] ||
-                          inst->prevA[i] != e[3];
+            mismatches +=
+                inst->prevR[i] != e[0] || inst->prevG[i] != e[1] || inst->prevB[i] != e[2] || inst->prevA[i] != e[3];
         }
     EXPECT_EQ(mismatches, 0);
 }

@@ -15,9 +15,9 @@ namespace tavi::test {
 
 // Which routine the example is laid out for.
 enum class Layout {
-    row,          // smooth1: row 1, x ascending
-    mirroredRow,  // smooth2: the same row mirrored, x descending
-    column,       // smooth3: column 1, first half blends with column 2
+    row,                 // smooth1: row 1, x ascending
+    mirroredRow,         // smooth2: the same row mirrored, x descending
+    column,              // smooth3: column 1, first half blends with column 2
     mirroredColumnSide,  // smooth4: column 1, first half blends with column 0
 };
 
@@ -48,7 +48,9 @@ inline SpanExample spanExample(Layout layout, int lastLit = 4, std::uint8_t lit 
     const int secondSide = 2 - firstSide;
     for (int p = 0; p < kExampleLength; ++p) {
         const int along = examplePosition(layout, p);
-        auto at = [&](host::RgbaImage &img, int across) { return rows ? img.at(along, across) : img.at(across, along); };
+        auto at = [&](host::RgbaImage &img, int across) {
+            return rows ? img.at(along, across) : img.at(across, along);
+        };
         std::uint8_t *first = at(ex.source, firstSide);
         std::uint8_t *second = at(ex.source, secondSide);
         std::uint8_t *line = at(ex.working, kExampleLine);
@@ -101,7 +103,8 @@ inline SpanExample longRow(int width, int lastLit) {
     return ex;
 }
 
-inline std::vector<std::pair<int, int>> blendRow(BlendRoutine blend, Slot slot, const SpanExample &ex, int runStart, int stepAt, int runEnd) {
+inline std::vector<std::pair<int, int>> blendRow(BlendRoutine blend, Slot slot, const SpanExample &ex, int runStart,
+                                                 int stepAt, int runEnd) {
     EngineBench bench(ex.source, ex.working);
     SlotLog log(bench.inst());
     blend(nullptr, bench.inst(), runStart, stepAt, runEnd, kExampleLine);

@@ -41,8 +41,8 @@ const std::vector<ExpectedControl> &expectedTable() {
 }
 
 // What the panel's steps leave in the host's call record, up to runPanel.
-std::vector<std::string> expectedOpening(int target, int enabled, int strength, int previewType, int drawMode,
-                                         int zoom, int autoDraw, int threshold) {
+std::vector<std::string> expectedOpening(int target, int enabled, int strength, int previewType, int drawMode, int zoom,
+                                         int autoDraw, int threshold) {
     std::vector<std::string> calls = {"makePanel \"Tavi ver. 1.05\""};
     const auto &table = expectedTable();
     for (std::size_t i = 0; i < table.size(); ++i)
@@ -67,14 +67,22 @@ std::vector<std::string> expectedOpening(int target, int enabled, int strength, 
         "renderControl #9 0",
         "setPanelAttr 2 340",
         "setPanelAttr 3 370",
-        "setControlAttr #2 16 data", "setControlAttr #2 14 func",
-        "setControlAttr #3 16 data", "setControlAttr #3 14 func",
-        "setControlAttr #4 16 data", "setControlAttr #4 14 func",
-        "setControlAttr #5 16 data", "setControlAttr #5 14 func",
-        "setControlAttr #6 16 data", "setControlAttr #6 14 func",
-        "setControlAttr #7 16 data", "setControlAttr #7 14 func",
-        "setControlAttr #9 16 data", "setControlAttr #9 14 func",
-        "setControlAttr #10 16 data", "setControlAttr #10 14 func",
+        "setControlAttr #2 16 data",
+        "setControlAttr #2 14 func",
+        "setControlAttr #3 16 data",
+        "setControlAttr #3 14 func",
+        "setControlAttr #4 16 data",
+        "setControlAttr #4 14 func",
+        "setControlAttr #5 16 data",
+        "setControlAttr #5 14 func",
+        "setControlAttr #6 16 data",
+        "setControlAttr #6 14 func",
+        "setControlAttr #7 16 data",
+        "setControlAttr #7 14 func",
+        "setControlAttr #9 16 data",
+        "setControlAttr #9 14 func",
+        "setControlAttr #10 16 data",
+        "setControlAttr #10 14 func",
         "setPanelAttr 7 func",
         "setPanelAttr 12 data",
         "runPanel 3",

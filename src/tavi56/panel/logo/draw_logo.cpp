@@ -71,9 +71,7 @@ bool onRim(double x, double y) {
     return d < -0.8 && d > -2.0;
 }
 
-Colour plateColour(int y) {
-    return mix({38, 48, 82}, {12, 15, 30}, double(y) / (kHeight - 1));
-}
+Colour plateColour(int y) { return mix({38, 48, 82}, {12, 15, 30}, double(y) / (kHeight - 1)); }
 
 // ---- The wordmark ---------------------------------------------------
 
@@ -102,11 +100,9 @@ bool inRing(double x, double y, double cx, double cy, double outer, double inner
 
 // Letters in font units: cap height 36, x-height from 10 down to 36.
 bool letterT(double x, double y) { return inBox(x, y, 0, 0, 26, 7) || inBox(x, y, 9.5, 0, 16.5, 36); }
-bool letterA(double x, double y) {
-    return inRing(x, y, 11.5, 24.5, 11.5, 5.2) || inBox(x, y, 16.5, 13, 23, 36);
-}
+bool letterA(double x, double y) { return inRing(x, y, 11.5, 24.5, 11.5, 5.2) || inBox(x, y, 16.5, 13, 23, 36); }
 bool letterV(double x, double y) {
-    static const std::vector<Point> outline = {{0, 10},  {7.5, 10},  {12, 27},   {16.5, 10},
+    static const std::vector<Point> outline = {{0, 10},  {7.5, 10},  {12, 27}, {16.5, 10},
                                                {24, 10}, {15.5, 36}, {8.5, 36}};
     return inPolygon(outline, x, y);
 }
@@ -153,9 +149,7 @@ double bandCoverage(int px, int py) {
     return coverage([](double x, double y) { return y >= edgeRow(x) && y < kBandBottom; }, px, py);
 }
 
-Colour bandColour(int x) {
-    return mix({255, 120, 30}, {255, 200, 60}, (x - kBandLeft) / (kBandRight - kBandLeft));
-}
+Colour bandColour(int x) { return mix({255, 120, 30}, {255, 200, 60}, (x - kBandLeft) / (kBandRight - kBandLeft)); }
 
 // ---- The tagline, in a 3x5 pixel face --------------------------------
 
@@ -169,15 +163,15 @@ const std::array<const char *, 5> *glyph(char c) {
     static const std::array<const char *, 5> G = {".##", "#..", "#.#", "#.#", ".##"};
     static const std::array<const char *, 5> dash = {"...", "...", "###", "...", "..."};
     switch (c) {
-        case 'A': return &A;
-        case 'N': return &N;
-        case 'T': return &T;
-        case 'I': return &I;
-        case 'L': return &L;
-        case 'S': return &S;
-        case 'G': return &G;
-        case '-': return &dash;
-        default: return nullptr;
+    case 'A': return &A;
+    case 'N': return &N;
+    case 'T': return &T;
+    case 'I': return &I;
+    case 'L': return &L;
+    case 'S': return &S;
+    case 'G': return &G;
+    case '-': return &dash;
+    default: return nullptr;
     }
 }
 
