@@ -17,24 +17,7 @@ native="$root/${NATIVE_BUILD_DIR:-build}"
 
 scripts/setup-windows.sh
 
-passed=0
-failed=0
-skipped=0
-pass() {
-  echo "ok      $1"
-  passed=$((passed + 1))
-}
-fail() {
-  echo "FAILED  $1"
-  failed=$((failed + 1))
-}
-summary() {
-  if ((skipped)); then
-    echo "$passed passed, $failed failed, $skipped skipped"
-  else
-    echo "$passed passed, $failed failed"
-  fi
-}
+. tests/support/result_lines.sh
 
 # Prints why this machine cannot run Wine's 32-bit loader, or nothing when
 # it can (or when the loader fails for another reason, which the Wine run
@@ -68,10 +51,9 @@ fi
 
 why_not=$(cannot_run_32_bit)
 if [ -n "$why_not" ]; then
-  echo "skipped Wine run of sample_runs.exe: $why_not"
-  skipped=$((skipped + 1))
-  summary
-  exit $((failed > 0))
+  skip "the Wine run of sample_runs.exe: $why_not"
+  finish
+  exit
 fi
 
 echo "== sample cases, native"
@@ -108,5 +90,4 @@ else
   fail "outputs only under Wine: $extra"
 fi
 
-summary
-((failed == 0))
+finish
