@@ -28,13 +28,13 @@
 #include <tavi/tavi.h>
 
 #include "engine/direct_path.h"
-#include "host/imaging/render_frame.h"
+#include "host/frame/render_frame.h"
 #include "host/loader/hosted_filter.h"
 #include "host/loader/memory_frame.h"
 #include "host/scene/tavi_settings.h"
 #include "lib/c/linked_module.h"
-#include "host/imaging/image_metrics.h"
-#include "host/imaging/sample_scene.h"
+#include "host/pictures/image_metrics.h"
+#include "host/pictures/sample_scene.h"
 #include "support/engine_bench.h"
 
 namespace {
@@ -42,7 +42,7 @@ namespace {
 constexpr int kWidth = 1920, kHeight = 1080;
 
 tavi::host::RgbaImage busyFrame() {
-    const tavi::host::RgbaImage tile = tavi::host::renderSample(kWidth / 2, kHeight / 2, 4).aliased;
+    const tavi::host::RgbaImage tile = tavi::host::pictures::renderSample(kWidth / 2, kHeight / 2, 4).aliased;
     tavi::host::RgbaImage image(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) std::copy_n(tile.at(x % tile.width, y % tile.height), 4, image.at(x, y));
@@ -99,8 +99,8 @@ void library(benchmark::State &state) {
 }
 
 // The stages of a u8 call, each timed alone on the same frame.
-tavi::host::PixelView viewOf(std::vector<unsigned char> &pixels) {
-    tavi::host::PixelView view;
+tavi::host::frame::PixelView viewOf(std::vector<unsigned char> &pixels) {
+    tavi::host::frame::PixelView view;
     view.data = pixels.data();
     view.width = kWidth;
     view.height = kHeight;
@@ -111,12 +111,13 @@ tavi::host::PixelView viewOf(std::vector<unsigned char> &pixels) {
 void frameIn(benchmark::State &state) {
     std::vector<unsigned char> pixels = samplesOf<unsigned char>(frame());
     for (auto _ : state)
-        benchmark::DoNotOptimize(tavi::host::frameFor(viewOf(pixels), tavi::host::AlphaForm::straight));
+        benchmark::DoNotOptimize(tavi::host::frame::frameFor(viewOf(pixels), tavi::host::frame::AlphaForm::straight));
 }
 
 void moduleStage(benchmark::State &state) {
     std::vector<unsigned char> pixels = samplesOf<unsigned char>(frame());
-    const tavi::host::FramePlanes handed = tavi::host::frameFor(viewOf(pixels), tavi::host::AlphaForm::straight);
+    const tavi::host::frame::FramePlanes handed =
+        tavi::host::frame::frameFor(viewOf(pixels), tavi::host::frame::AlphaForm::straight);
     tavi::host::HostedFilter filter(tavi::lib::linkedModule());
     filter.load(tavi::host::TaviSettings{}.line());
     for (auto _ : state) {
@@ -129,18 +130,19 @@ void moduleStage(benchmark::State &state) {
 void putBack(benchmark::State &state) {
     const std::vector<unsigned char> source = samplesOf<unsigned char>(frame());
     std::vector<unsigned char> pixels = source;
-    const tavi::host::FramePlanes handed = tavi::host::frameFor(viewOf(pixels), tavi::host::AlphaForm::straight);
+    const tavi::host::frame::FramePlanes handed =
+        tavi::host::frame::frameFor(viewOf(pixels), tavi::host::frame::AlphaForm::straight);
     tavi::host::HostedFilter filter(tavi::lib::linkedModule());
     filter.load(tavi::host::TaviSettings{}.line());
     tavi::host::MemoryFrame memory(handed, tavi::host::MemoryFrame::OutputStart::changesOnly);
     filter.process(memory);
-    const std::vector<tavi::host::ChangedPixel> changes = memory.takeChanges();
+    const std::vector<tavi::host::frame::ChangedPixel> changes = memory.takeChanges();
     for (auto _ : state) {
         state.PauseTiming();
         pixels = source;
         state.ResumeTiming();
         benchmark::DoNotOptimize(
-            tavi::host::applyChanges(viewOf(pixels), tavi::host::AlphaForm::straight, handed, changes));
+            tavi::host::frame::applyChanges(viewOf(pixels), tavi::host::frame::AlphaForm::straight, handed, changes));
     }
 }
 
@@ -184,7 +186,7 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto &ms = medianMs();
     std::printf("\n  %zu edge pixels, %zu pixels changed by the filter, of %d\n",
-                tavi::host::edgePixels(frame()).count(), changedPixels(), kWidth * kHeight);
+                tavi::host::pictures::edgePixels(frame()).count(), changedPixels(), kWidth * kHeight);
     const auto ratio = [&](const char *name, const char *label, double goal) {
         const auto engine = ms.find("engine/direct"), route = ms.find(name);
         if (engine == ms.end() || route == ms.end() || engine->second <= 0)

@@ -25,7 +25,7 @@
 #include "filter/process.h"
 #include "support/engine_bench.h"
 #include "host/loader/memory_frame.h"
-#include "host/imaging/sample_scene.h"
+#include "host/pictures/sample_scene.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ const RgbaImage &sampleFrame(const FrameSize &size) {
     static std::map<std::string, RgbaImage> renders;
     auto found = renders.find(size.name);
     if (found == renders.end())
-        found = renders.emplace(size.name, tavi::host::renderSample(size.width, size.height, 4).aliased).first;
+        found =
+            renders.emplace(size.name, tavi::host::pictures::renderSample(size.width, size.height, 4).aliased).first;
     return found->second;
 }
 

@@ -1,5 +1,5 @@
 // How far each picture is from a reference, by the host's error figures
-// (host/imaging/image_metrics.h): PSNR over all pixels and over the
+// (host/pictures/image_metrics.h): PSNR over all pixels and over the
 // reference's edge pixels. For the Blender benchmark, which renders with
 // Blender's anti-aliasing choices and Tavi and compares each with the
 // 32-sample render.
@@ -10,13 +10,13 @@
 // edge pixels (dB; "identical" where nothing differs).
 #include <cstdio>
 
-#include "host/imaging/image_io.h"
-#include "host/imaging/image_metrics.h"
+#include "host/files/image_io.h"
+#include "host/pictures/image_metrics.h"
 
 namespace {
 
 bool load(const char *path, tavi::host::RgbaImage &image) {
-    auto loaded = tavi::host::readImage(path);
+    auto loaded = tavi::host::files::readImage(path);
     if (!loaded) {
         std::fprintf(stderr, "image_error: %s\n", loaded.error().c_str());
         return false;
@@ -38,9 +38,9 @@ int main(int argc, char **argv) {
         tavi::host::RgbaImage picture;
         if (!load(argv[i], picture)) return 1;
         try {
-            const tavi::host::PsnrReport report = tavi::host::measureAgainst(picture, reference);
-            std::printf("%s\t%s\t%s\t%zu\n", argv[i], tavi::host::formatDecibels(report.overall).c_str(),
-                        tavi::host::formatDecibels(report.edges).c_str(), report.edgePixelCount);
+            const tavi::host::pictures::PsnrReport report = tavi::host::pictures::measureAgainst(picture, reference);
+            std::printf("%s\t%s\t%s\t%zu\n", argv[i], tavi::host::pictures::formatDecibels(report.overall).c_str(),
+                        tavi::host::pictures::formatDecibels(report.edges).c_str(), report.edgePixelCount);
         } catch (const std::exception &e) {
             std::fprintf(stderr, "image_error: %s: %s\n", argv[i], e.what());
             return 1;

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/imaging/comparison.h"
+#include "host/pictures/comparison.h"
 #include "host/scene/filter_chain.h"
-#include "host/imaging/image_io.h"
-#include "host/imaging/image_metrics.h"
-#include "host/imaging/sample_scene.h"
+#include "host/files/image_io.h"
+#include "host/pictures/image_metrics.h"
+#include "host/pictures/sample_scene.h"
 #include "cli/decimal_option.h"
 #include "cli/usage_error.h"
 #include "host/base/shown_text.h"
@@ -22,13 +22,14 @@ namespace tavi::cli {
 namespace {
 
 void save(const fs::path &file, const host::RgbaImage &image) {
-    auto written = host::writeImage(file, image);
+    auto written = host::files::writeImage(file, image);
     if (!written) throw std::runtime_error(written.error());
 }
 
-void printReport(const char *name, const host::PsnrReport &r) {
-    std::printf("  %-22s %10s overall  %10s on %zu edge pixels\n", name, host::formatDecibels(r.overall).c_str(),
-                host::formatDecibels(r.edges).c_str(), r.edgePixelCount);
+void printReport(const char *name, const host::pictures::PsnrReport &r) {
+    std::printf("  %-22s %10s overall  %10s on %zu edge pixels\n", name,
+                host::pictures::formatDecibels(r.overall).c_str(), host::pictures::formatDecibels(r.edges).c_str(),
+                r.edgePixelCount);
 }
 
 }  // namespace
@@ -50,13 +51,14 @@ int runDemo(const fs::path &modulePath, const DemoOptions &options) {
     host::FilterChain chain(module, scene.filters);
 
     std::printf("Rendering the sample at %dx%d (1 sample per pixel, and %d for the ground truth)...\n", options.width,
-                options.height, host::kGroundTruthSamplesPerAxis * host::kGroundTruthSamplesPerAxis);
-    const host::SampleRenders sample = host::renderSample(options.width, options.height);
+                options.height,
+                host::pictures::kGroundTruthSamplesPerAxis * host::pictures::kGroundTruthSamplesPerAxis);
+    const host::pictures::SampleRenders sample = host::pictures::renderSample(options.width, options.height);
 
     const auto start = std::chrono::steady_clock::now();
     // The sample is drawn with straight colour, as a PNG file holds it.
     host::RgbaImage output = sample.aliased;
-    chain.applyInPlace(host::pixelsOf(output), host::AlphaForm::straight);
+    chain.applyInPlace(host::frame::pixelsOf(output), host::frame::AlphaForm::straight);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("Filtered with \"%s\" %s in %.1f ms.\n", module.serverName().c_str(),
                 scene.filters.empty() ? "" : scene.filters[0].settings.c_str(), ms);
@@ -68,13 +70,13 @@ int runDemo(const fs::path &modulePath, const DemoOptions &options) {
     save(options.folder / "input.png", sample.aliased);
     save(options.folder / "output.png", output);
     save(options.folder / "ground-truth.png", sample.groundTruth);
-    const std::vector<host::ComparisonPanel> panels = {
+    const std::vector<host::pictures::ComparisonPanel> panels = {
         {"INPUT", &sample.aliased}, {"TAVI", &output}, {"GROUND TRUTH", &sample.groundTruth}};
-    save(options.folder / "comparison.png", host::makeComparison(panels));
+    save(options.folder / "comparison.png", host::pictures::makeComparison(panels));
 
     std::printf("Error against the ground truth (higher is better):\n");
-    printReport("before (1 sample/pixel)", host::measureAgainst(sample.aliased, sample.groundTruth));
-    printReport("after Tavi", host::measureAgainst(output, sample.groundTruth));
+    printReport("before (1 sample/pixel)", host::pictures::measureAgainst(sample.aliased, sample.groundTruth));
+    printReport("after Tavi", host::pictures::measureAgainst(output, sample.groundTruth));
     std::printf("Wrote input.png, output.png, ground-truth.png and comparison.png to %s\n",
                 options.folder.string().c_str());
     return kExitOk;

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "host/base/shown_text.h"
-#include "host/imaging/stored_image.h"
+#include "host/files/stored_image.h"
 #include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace tavi::cli {
 
 int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const std::string &chunkSummary) {
-    host::ReadRequest request;
+    host::files::ReadRequest request;
     request.filters = filters;
     std::size_t failing = 0;
     for (const FrameTask &task : tasks) {
@@ -20,7 +20,7 @@ int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const st
         const bool replaces = fs::exists(fs::symlink_status(task.output, error));
         std::printf("%s -> %s%s\n", host::shownPath(task.input).c_str(), host::shownPath(task.output).c_str(),
                     replaces ? " (replaces the file there)" : "");
-        if (const std::optional<std::string> problem = host::readProblem(task.input, request)) {
+        if (const std::optional<std::string> problem = host::files::readProblem(task.input, request)) {
             ++failing;
             std::printf("  would fail: %s\n", host::shownText(*problem, host::kShownWhole).c_str());
         }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/imaging/stored_image.h"
+#include "host/files/stored_image.h"
 
 namespace CLI {
 class App;
@@ -18,7 +18,7 @@ struct EncodingOptions {
     std::string sampleType;
 
     void addTo(CLI::App &command);
-    host::Encoding encoding() const { return {compression, quality, sampleType}; }
+    host::files::Encoding encoding() const { return {compression, quality, sampleType}; }
 };
 
 }  // namespace tavi::cli

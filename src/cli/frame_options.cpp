@@ -17,12 +17,12 @@ void FrameOptions::addTo(CLI::App &command) {
                        "first); every other channel is written back unchanged");
 }
 
-host::ReadRequest FrameOptions::request(const std::optional<host::OutputFormat> &output) const {
-    host::ReadRequest request;
+host::files::ReadRequest FrameOptions::request(const std::optional<host::files::OutputFormat> &output) const {
+    host::files::ReadRequest request;
     request.layer = layer;
-    request.alpha = alpha == "straight"        ? host::AlphaChoice::straight
-                    : alpha == "premultiplied" ? host::AlphaChoice::premultiplied
-                                               : host::AlphaChoice::automatic;
+    request.alpha = alpha == "straight"        ? host::files::AlphaChoice::straight
+                    : alpha == "premultiplied" ? host::files::AlphaChoice::premultiplied
+                                               : host::files::AlphaChoice::automatic;
     request.output = output;
     return request;
 }

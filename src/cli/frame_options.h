@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "host/imaging/render_frame.h"
-#include "host/imaging/stored_image.h"
+#include "host/frame/render_frame.h"
+#include "host/files/stored_image.h"
 
 namespace CLI {
 class App;
@@ -21,7 +21,7 @@ struct FrameOptions {
 
     void addTo(CLI::App &command);
     // How to read a file bound for `output` (none: as stored).
-    host::ReadRequest request(const std::optional<host::OutputFormat> &output = std::nullopt) const;
+    host::files::ReadRequest request(const std::optional<host::files::OutputFormat> &output = std::nullopt) const;
 };
 
 }  // namespace tavi::cli

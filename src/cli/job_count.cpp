@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/imaging/stored_image.h"
+#include "host/files/stored_image.h"
 #include "cli/machine_budget.h"
 
 namespace tavi::cli {
@@ -19,10 +19,10 @@ JobCount chooseJobs(unsigned asked, const std::vector<FrameTask> &tasks, std::si
     JobCount count{std::max(1u, std::min(usableCpus(), frames)), ""};
     if (count.jobs == 1) return count;
 
-    host::ReadRequest request;
+    host::files::ReadRequest request;
     request.filters = filters;
     // A sequence's frames are alike: the first says what each needs.
-    const host::IoResult<std::uint64_t> perFrame = host::frameMemory(tasks.front().input, request);
+    const host::files::IoResult<std::uint64_t> perFrame = host::files::frameMemory(tasks.front().input, request);
     if (!perFrame || perFrame.value() == 0) return count;
     const std::uint64_t available = availableMemory();
     const unsigned fit =

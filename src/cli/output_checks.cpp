@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "host/base/shown_text.h"
-#include "host/imaging/stored_image.h"
+#include "host/files/stored_image.h"
 #include "cli/usage_error.h"
 
 namespace fs = std::filesystem;
@@ -21,7 +21,7 @@ fs::path folderKey(const fs::path &folder) {
 }  // namespace
 
 void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &folderToMake,
-                          const host::Encoding &encoding) {
+                          const host::files::Encoding &encoding) {
     // A sequence has one folder and one extension: each is looked at once.
     std::unordered_set<std::string> folders, extensions;
     for (const FrameTask &task : tasks) {
@@ -36,11 +36,11 @@ void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &f
                 throw UsageError(host::shownPath(task.output) + ": " + host::shownPath(folder) + " is not a folder");
         }
         if (extensions.insert(task.output.extension().string()).second) {
-            auto format = host::outputFormatFor(task.output);
+            auto format = host::files::outputFormatFor(task.output);
             if (!format)
                 throw UsageError(host::shownPath(task.output) + ": " +
                                  host::shownText(format.error(), host::kShownWhole));
-            if (auto problem = host::encodingProblem(format.value(), encoding))
+            if (auto problem = host::files::encodingProblem(format.value(), encoding))
                 throw UsageError(host::shownPath(task.output) + ": " + *problem);
         }
     }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/imaging/stored_image.h"
+#include "host/files/stored_image.h"
 #include "cli/output_plan.h"
 
 namespace tavi::cli {
@@ -15,6 +15,6 @@ namespace tavi::cli {
 // a folder the command makes itself when it is missing (-o out/); empty
 // for none.
 void checkOutputsWritable(const std::vector<FrameTask> &tasks, const std::filesystem::path &folderToMake,
-                          const host::Encoding &encoding);
+                          const host::files::Encoding &encoding);
 
 }  // namespace tavi::cli

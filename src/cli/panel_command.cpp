@@ -7,8 +7,8 @@
 #include "host/base/shown_text.h"
 #include "host/loader/filter_module.h"
 #include "host/loader/hosted_filter.h"
-#include "host/imaging/image_io.h"
-#include "host/imaging/stored_image.h"
+#include "host/files/image_io.h"
+#include "host/files/stored_image.h"
 #include "host/loader/memory_frame.h"
 #include "host/panel/panel_script.h"
 #include "host/panel/panel_services.h"
@@ -86,7 +86,8 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         window.emplace(options.events);
     }
 
-    host::IoResult<host::LoadedStored> loaded = host::readStored(options.input, options.frame.request());
+    host::files::IoResult<host::files::LoadedStored> loaded =
+        host::files::readStored(options.input, options.frame.request());
     if (!loaded) throw std::runtime_error(loaded.error());
     for (const std::string &notice : loaded->notices)
         std::fprintf(stderr, "tavi: %s\n", host::shownText(notice, host::kShownWhole).c_str());
@@ -103,7 +104,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
     filter.load(entry->settings);
 
     // The instance keeps this frame for the preview.
-    host::MemoryFrame frame(host::frameFor(loaded->image.pixels(), loaded->image.form()));
+    host::MemoryFrame frame(host::frame::frameFor(loaded->image.pixels(), loaded->image.form()));
     filter.process(frame);
 
     const bool disable = !entry->enabled;
@@ -130,8 +131,8 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         host::saveFilterEntry(options.settings.scene, entryIndex, *entry);
         std::printf("Saved the settings to %s\n", host::shownPath(options.settings.scene).c_str());
     }
-    if (session && !options.canvas.empty()) host::writePicture(options.canvas, session->canvas);
-    if (session && !options.screenshot.empty()) host::writePicture(options.screenshot, session->panel);
+    if (session && !options.canvas.empty()) host::files::writePicture(options.canvas, session->canvas);
+    if (session && !options.screenshot.empty()) host::files::writePicture(options.screenshot, session->panel);
     return kExitOk;
 }
 

@@ -16,8 +16,8 @@
 #include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
-#include "host/imaging/input_checks.h"
-#include "host/imaging/filter_file.h"
+#include "host/files/input_checks.h"
+#include "host/files/filter_file.h"
 #include "cli/decimal_option.h"
 #include "cli/dry_run.h"
 #include "cli/frame_chunk.h"
@@ -47,17 +47,17 @@ void say(ProgressBar &progress, const std::string &message) {
 std::string processFrame(host::FilterChain &chain, const FrameTask &task, const ProcessOptions &options,
                          ProgressBar &progress) {
     try {
-        const auto filter = [&](const host::PixelView &pixels, host::AlphaForm form) {
+        const auto filter = [&](const host::frame::PixelView &pixels, host::frame::AlphaForm form) {
             return chain.applyInPlace(pixels, form);
         };
         const auto notice = [&](const std::string &line) {
             if (!options.quiet) say(progress, line);
         };
-        host::ReadRequest request = options.frame.request();
+        host::files::ReadRequest request = options.frame.request();
         request.filters = chain.size();
         const auto start = std::chrono::steady_clock::now();
-        const host::IoResult<host::FilteredFile> done =
-            host::filterFile(task.input, task.output, request, filter, notice, options.encoding.encoding());
+        const host::files::IoResult<host::files::FilteredFile> done =
+            host::files::filterFile(task.input, task.output, request, filter, notice, options.encoding.encoding());
         if (!done) return done.error();
         if (options.verbose) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

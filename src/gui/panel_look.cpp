@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/panel/panel_painter.h"
-#include "host/panel/pixel_font.h"
+#include "host/pictures/pixel_font.h"
 
 namespace tavi::gui {
 
@@ -15,7 +15,7 @@ namespace {
 constexpr ImWchar kFirstChar = 0x20;
 constexpr ImWchar kLastChar = 0x7e;
 
-ImVec4 colour(host::Rgb rgb, float alpha = 1.0f) {
+ImVec4 colour(host::pictures::Colour rgb, float alpha = 1.0f) {
     return ImVec4(rgb.r / 255.0f, rgb.g / 255.0f, rgb.b / 255.0f, alpha);
 }
 
@@ -30,8 +30,9 @@ void usePixelFace(ImGuiIO &io) {
 
     std::vector<int> rects;
     for (ImWchar c = kFirstChar; c <= kLastChar; ++c)
-        rects.push_back(io.Fonts->AddCustomRectFontGlyph(font, c, host::kGlyphWidth, host::kGlyphHeight,
-                                                         float(host::kGlyphAdvance), ImVec2(0, 0)));
+        rects.push_back(io.Fonts->AddCustomRectFontGlyph(font, c, host::pictures::kGlyphWidth,
+                                                         host::pictures::kGlyphHeight,
+                                                         float(host::pictures::kGlyphAdvance), ImVec2(0, 0)));
     io.Fonts->Build();
 
     unsigned char *atlas = nullptr;
@@ -40,8 +41,8 @@ void usePixelFace(ImGuiIO &io) {
     io.Fonts->GetTexDataAsRGBA32(&atlas, &atlasWidth, &atlasHeight);
     for (std::size_t i = 0; i < rects.size(); ++i) {
         const ImFontAtlasCustomRect *rect = io.Fonts->GetCustomRectByIndex(rects[i]);
-        host::RgbaImage glyph(host::kGlyphWidth, host::kGlyphHeight);
-        host::drawText(glyph, 0, 0, std::string(1, char(kFirstChar + i)), {255, 255, 255});
+        host::RgbaImage glyph(host::pictures::kGlyphWidth, host::pictures::kGlyphHeight);
+        host::pictures::drawText(glyph, 0, 0, std::string(1, char(kFirstChar + i)), {255, 255, 255});
         for (int y = 0; y < glyph.height; ++y)
             for (int x = 0; x < glyph.width; ++x) {
                 unsigned char *to = atlas + (std::size_t(rect->Y + y) * atlasWidth + rect->X + x) * 4;
@@ -52,10 +53,10 @@ void usePixelFace(ImGuiIO &io) {
 }
 
 void useHostColours(ImGuiStyle &style) {
-    const host::Rgb text{16, 16, 16};
-    const host::Rgb field{232, 232, 236};
-    const host::Rgb body{196, 196, 200};
-    const host::Rgb accent{70, 110, 200};
+    const host::pictures::Colour text{16, 16, 16};
+    const host::pictures::Colour field{232, 232, 236};
+    const host::pictures::Colour body{196, 196, 200};
+    const host::pictures::Colour accent{70, 110, 200};
 
     style.WindowPadding = ImVec2(4, 3);  // lists that drop down; the panel places its widgets itself
     style.SelectableTextAlign = ImVec2(0, 0.5f);

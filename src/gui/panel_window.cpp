@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "gui/panel_look.h"
 #include "host/panel/panel_painter.h"
 #include "gui/panel_widgets.h"
@@ -94,7 +94,7 @@ void followPanelSize(SDL_Window *window, const host::HostPanel &panel) {
         SDL_SetWindowSize(window, panel.width(), windowHeightFor(panel));
 }
 
-ImU32 packed(host::Rgb rgb) { return IM_COL32(rgb.r, rgb.g, rgb.b, 255); }
+ImU32 packed(host::pictures::Colour rgb) { return IM_COL32(rgb.r, rgb.g, rgb.b, 255); }
 
 // The panel's picture under everything, a groove, then OK and Cancel.
 // Answers 1 or 0 once one of them is pressed, else -1.
@@ -201,7 +201,7 @@ int PanelWindow::run(host::HostPanel &panel) {
         glClearColor(host::kPanelGrey.r / 255.0f, host::kPanelGrey.g / 255.0f, host::kPanelGrey.b / 255.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-        if (orders.screenshot) host::writePicture(*orders.screenshot, captureFramebuffer(width, height));
+        if (orders.screenshot) host::files::writePicture(*orders.screenshot, captureFramebuffer(width, height));
         SDL_GL_SwapWindow(window.get());
 
         if (answer >= 0) return answer;

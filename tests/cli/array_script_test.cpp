@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "support/command_run.h"
 
 namespace fs = std::filesystem;
@@ -33,7 +33,7 @@ protected:
                 p[3] = 255;
             }
         fs::create_directories((dir / name).parent_path());
-        ASSERT_TRUE(tavi::host::writeImage(dir / name, image).ok()) << name;
+        ASSERT_TRUE(tavi::host::files::writeImage(dir / name, image).ok()) << name;
     }
 
     // One task of an array: `variables` as Slurm sets them ("ID=3 MIN=1 ..."

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "host/imaging/image_io.h"
-#include "host/imaging/stored_image.h"
+#include "host/files/image_io.h"
+#include "host/files/stored_image.h"
 #include "host/loader/filter_module.h"
 #include "host/scene/filter_chain.h"
 #include "support/command_run.h"
@@ -26,16 +26,16 @@ protected:
     CommandRun shell(const std::string &command) { return runIn(dir, "sh", "-c '" + command + "'"); }
 
     void write(const std::string &name, const RgbaImage &img) {
-        auto written = writeImage(dir / name, img, WriteOptions{true});
+        auto written = files::writeImage(dir / name, img, files::WriteOptions{true});
         ASSERT_TRUE(written.ok()) << written.error();
     }
     RgbaImage picture(const std::string &name) {
-        auto loaded = readImage(dir / name);
+        auto loaded = files::readImage(dir / name);
         EXPECT_TRUE(loaded.ok()) << loaded.error();
         return loaded.ok() ? loaded->image : RgbaImage{};
     }
-    LoadedStored stored(const std::string &name) {
-        auto loaded = readStored(dir / name);
+    files::LoadedStored stored(const std::string &name) {
+        auto loaded = files::readStored(dir / name);
         EXPECT_TRUE(loaded.ok()) << loaded.error();
         return std::move(loaded.value());
     }
@@ -73,8 +73,8 @@ RgbaImage filteredInMemory(const RgbaImage &frame) {
 }
 
 // Samples of a stored image's filtered channels, as doubles, pixel by pixel.
-std::vector<double> levels(const StoredImage &image) {
-    const PixelView v = image.pixels();
+std::vector<double> levels(const files::StoredImage &image) {
+    const frame::PixelView v = image.pixels();
     std::vector<double> out;
     for (int y = 0; y < v.height; ++y)
         for (int x = 0; x < v.width; ++x)
@@ -82,14 +82,14 @@ std::vector<double> levels(const StoredImage &image) {
                 if (v.channel[c] < 0) continue;
                 const unsigned char *s =
                     static_cast<unsigned char *>(v.data) + y * v.rowStride + x * v.pixelStride + v.channel[c];
-                if (v.type[c] == SampleType::uint16) {
+                if (v.type[c] == frame::SampleType::uint16) {
                     std::uint16_t value;
                     std::memcpy(&value, s, 2);
                     out.push_back(value);
-                } else if (v.type[c] == SampleType::half) {
+                } else if (v.type[c] == frame::SampleType::half) {
                     std::uint16_t value;
                     std::memcpy(&value, s, 2);
-                    out.push_back(halfToFloat(value));
+                    out.push_back(frame::halfToFloat(value));
                 } else {
                     ADD_FAILURE() << "unexpected sample type";
                     return out;
@@ -168,8 +168,8 @@ TEST_F(RenderFiles, HalfFloatExrKeepsItsRangeAndItsUntouchedPixels) {
     CommandRun run = tavi("process hdr.exr -o out.exr");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("8 bits"), std::string::npos) << run.err;
-    const LoadedStored in = stored("hdr.exr"), out = stored("out.exr");
-    ASSERT_EQ(out.image.pixels().type[0], SampleType::half);
+    const files::LoadedStored in = stored("hdr.exr"), out = stored("out.exr");
+    ASSERT_EQ(out.image.pixels().type[0], frame::SampleType::half);
     const std::vector<double> before = levels(in.image), after = levels(out.image);
     ASSERT_EQ(before.size(), after.size());
     EXPECT_EQ(*std::max_element(after.begin(), after.end()), 4.0);
@@ -181,8 +181,8 @@ TEST_F(RenderFiles, SixteenBitPngStaysSixteenBit) {
     ASSERT_EQ(shell("oiiotool blocks.png -d uint16 -o deep.png").status, 0);
     CommandRun run = tavi("process deep.png -o out.png");
     ASSERT_EQ(run.status, 0) << run.err;
-    const LoadedStored in = stored("deep.png"), out = stored("out.png");
-    ASSERT_EQ(out.image.pixels().type[0], SampleType::uint16);
+    const files::LoadedStored in = stored("deep.png"), out = stored("out.png");
+    ASSERT_EQ(out.image.pixels().type[0], frame::SampleType::uint16);
     const std::vector<double> before = levels(in.image), after = levels(out.image);
     EXPECT_EQ(*std::max_element(after.begin(), after.end()), 65535);
     expectChangesOnlyNearEdges(before, after, 40, 32, 4);

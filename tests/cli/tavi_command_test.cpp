@@ -9,7 +9,7 @@
 
 #include "support/command_run.h"
 #include "host/scene/filter_chain.h"
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "host/scene/scene_file.h"
 
 using namespace tavi::host;
@@ -26,7 +26,7 @@ protected:
 
     fs::path write(const std::string &name, const RgbaImage &img, bool alpha = true) {
         const fs::path file = dir / name;
-        auto written = writeImage(file, img, WriteOptions{alpha});
+        auto written = files::writeImage(file, img, files::WriteOptions{alpha});
         EXPECT_TRUE(written.ok()) << written.error();
         return file;
     }
@@ -71,7 +71,7 @@ RgbaImage reference(const RgbaImage &input, const std::string &settings) {
 }
 
 RgbaImage readBack(const fs::path &file) {
-    auto loaded = readImage(file);
+    auto loaded = files::readImage(file);
     EXPECT_TRUE(loaded.ok()) << loaded.error();
     return loaded.ok() ? loaded->image : RgbaImage{};
 }
@@ -103,7 +103,7 @@ TEST_F(TaviCommand, RgbStaysRgb) {
     write("rgb.png", opaque, false);
     CommandRun run = tavi("process rgb.png -o rgb-out.png");
     ASSERT_EQ(run.status, 0) << run.err;
-    auto loaded = readImage(dir / "rgb-out.png");
+    auto loaded = files::readImage(dir / "rgb-out.png");
     ASSERT_TRUE(loaded.ok());
     EXPECT_EQ(loaded->info.channels, 3);
     EXPECT_EQ(loaded->image, reference(opaque, "2 100 224"));

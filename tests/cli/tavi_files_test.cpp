@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "host/base/temporary_names.h"
-#include "host/imaging/image_io.h"
-#include "host/imaging/png_maker.h"
+#include "host/files/image_io.h"
+#include "host/files/png_maker.h"
 #include "support/command_run.h"
 
 using namespace tavi::host;
@@ -43,7 +43,7 @@ protected:
                 p[2] = std::uint8_t(y * 5);
                 p[3] = 255;
             }
-        auto written = writeImage(dir / name, image);
+        auto written = files::writeImage(dir / name, image);
         ASSERT_TRUE(written.ok()) << written.error();
     }
 
@@ -142,7 +142,7 @@ TEST_F(TaviFiles, AnOutputNameAsLongAsTheFileSystemTakesWorks) {
     const std::string name = std::string(251, 'n') + ".png";
     CommandRun run = tavi("process in.png -o " + name);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(readImage(dir / name).ok());
+    EXPECT_TRUE(files::readImage(dir / name).ok());
     EXPECT_TRUE(temporaries(dir).empty());
 }
 
@@ -183,7 +183,7 @@ TEST_F(TaviFiles, ASignalRemovesTheTemporariesAndSaysHowManyFramesWereDone) {
         EXPECT_TRUE(temporaries(dir / "out").empty());
         std::size_t written = 0;
         for (const auto &entry : fs::directory_iterator(dir / "out")) {
-            EXPECT_TRUE(readImage(entry.path()).ok()) << entry.path() << " is whole";
+            EXPECT_TRUE(files::readImage(entry.path()).ok()) << entry.path() << " is whole";
             ++written;
         }
         EXPECT_NE(result.err.find("tavi: " + std::string(word) + "; " + std::to_string(written) + " of 40 frames done"),
@@ -277,7 +277,7 @@ TEST_F(TaviFiles, AFrameTooLargeForMemoryIsThatFramesErrorAndTheRestAreDone) {
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("huge.png: not enough memory for a 16384 x 16384 image (needs 5120 MiB)"), std::string::npos)
         << run.err;
-    EXPECT_TRUE(readImage(dir / "out" / "small.png").ok());
+    EXPECT_TRUE(files::readImage(dir / "out" / "small.png").ok());
     EXPECT_NE(run.out.find("1 frame in"), std::string::npos) << run.out;
 }
 
@@ -306,7 +306,7 @@ TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
     CommandRun run = tavi("process a.0001.png -o out.png");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(fs::is_symlink(dir / "out.png")) << "the link stays";
-    EXPECT_TRUE(readImage(dir / "real" / "old.png").ok()) << "the file it names is replaced";
+    EXPECT_TRUE(files::readImage(dir / "real" / "old.png").ok()) << "the file it names is replaced";
     struct stat st {};
     ASSERT_EQ(::stat((dir / "real" / "old.png").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -319,7 +319,7 @@ TEST_F(TaviFiles, AnOutputThatIsASymbolicLinkIsWrittenThrough) {
     run = tavi("process a.0001.png a.0002.png -o out/");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(fs::is_symlink(dir / "out" / "a.0002.png"));
-    auto written = readImage(dir / "real" / "new.png");
+    auto written = files::readImage(dir / "real" / "new.png");
     ASSERT_TRUE(written.ok()) << written.error();
     EXPECT_EQ(written->image.width, 30);
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "support/command_run.h"
 
 namespace fs = std::filesystem;
@@ -38,7 +38,7 @@ protected:
                 p[2] = inside ? 10 : 230;
                 p[3] = 255;
             }
-        ASSERT_TRUE(tavi::host::writeImage(dir / name, image).ok()) << name;
+        ASSERT_TRUE(tavi::host::files::writeImage(dir / name, image).ok()) << name;
     }
     bool made(const std::string &name) const { return fs::exists(dir / name); }
 };

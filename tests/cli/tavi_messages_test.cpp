@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "support/command_run.h"
 
 namespace fs = std::filesystem;
@@ -29,7 +29,7 @@ protected:
     void picture(const std::string &name) {
         tavi::host::RgbaImage image(20, 16);
         for (std::size_t i = 0; i < image.rgba.size(); ++i) image.rgba[i] = std::uint8_t(i % 4 == 3 ? 255 : i * 7);
-        ASSERT_TRUE(tavi::host::writeImage(dir / name, image).ok());
+        ASSERT_TRUE(tavi::host::files::writeImage(dir / name, image).ok());
     }
 };
 

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "support/command_run.h"
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "host/scene/scene_file.h"
 
 using namespace tavi::host;
@@ -34,7 +34,7 @@ protected:
                 p[2] = inside ? 30 : 160;
                 p[3] = inside ? 255 : 0;
             }
-        ASSERT_TRUE(writeImage(dir / "frame.png", frame).ok());
+        ASSERT_TRUE(files::writeImage(dir / "frame.png", frame).ok());
     }
 
     void script(const std::string &name, const std::string &text) { std::ofstream(dir / name) << text; }
@@ -42,7 +42,7 @@ protected:
     Result tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
 
     RgbaImage picture(const std::string &name) {
-        auto loaded = readImage(dir / name);
+        auto loaded = files::readImage(dir / name);
         EXPECT_TRUE(loaded.ok()) << loaded.error();
         return loaded.ok() ? loaded->image : RgbaImage{};
     }

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "host/imaging/image_io.h"
-#include "host/imaging/png_maker.h"
+#include "host/files/image_io.h"
+#include "host/files/png_maker.h"
 #include "host/scene/filter_chain.h"
 #include "host/scene/scene_file.h"
 #include "support/command_run.h"
@@ -38,7 +38,7 @@ protected:
                 p[2] = inside ? 20 : 190;
                 p[3] = 255;
             }
-        ASSERT_TRUE(writeImage(dir / "in.png", frame).ok());
+        ASSERT_TRUE(files::writeImage(dir / "in.png", frame).ok());
     }
 
     CommandRun tavi(const std::string &args) { return runIn(dir, TAVI_EXE, args); }
@@ -47,7 +47,7 @@ protected:
 
     // The output of a chain with these filters, run in memory.
     RgbaImage through(const std::vector<SceneFilter> &filters) {
-        auto loaded = readImage(dir / "in.png");
+        auto loaded = files::readImage(dir / "in.png");
         EXPECT_TRUE(loaded.ok());
         FilterModule module(TAVI56_MODULE_PATH);
         FilterChain chain(module, filters);
@@ -55,7 +55,7 @@ protected:
     }
 
     RgbaImage picture(const std::string &name) {
-        auto loaded = readImage(dir / name);
+        auto loaded = files::readImage(dir / name);
         EXPECT_TRUE(loaded.ok()) << loaded.error();
         return loaded.ok() ? loaded->image : RgbaImage{};
     }

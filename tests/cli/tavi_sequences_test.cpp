@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "support/command_run.h"
 
 namespace fs = std::filesystem;
@@ -34,7 +34,7 @@ protected:
                 p[2] = inside ? 20 : 220;
                 p[3] = 255;
             }
-        ASSERT_TRUE(tavi::host::writeImage(dir / name, image).ok()) << name;
+        ASSERT_TRUE(tavi::host::files::writeImage(dir / name, image).ok()) << name;
     }
 
     static std::string joined(const std::vector<std::string> &names) {

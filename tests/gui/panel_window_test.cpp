@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "support/command_run.h"
-#include "host/imaging/image_io.h"
+#include "host/files/image_io.h"
 #include "host/panel/panel_painter.h"
 #include "host/scene/scene_file.h"
 
@@ -64,7 +64,7 @@ bool plainPanel(const RgbaImage &picture) {
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x) {
             const std::uint8_t *p = picture.at(x, y);
-            if (Rgb{p[0], p[1], p[2]} != kPanelGrey) return false;
+            if (pictures::Colour{p[0], p[1], p[2]} != kPanelGrey) return false;
         }
     return true;
 }
@@ -99,7 +99,7 @@ protected:
                 p[2] = std::uint8_t(inside ? 30 : 60 + y * 190 / 299);
                 p[3] = inside ? 255 : 0;
             }
-        ASSERT_TRUE(writeImage(dir / "frame.png", frame).ok());
+        ASSERT_TRUE(files::writeImage(dir / "frame.png", frame).ok());
         std::ofstream(dir / "shot.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
     }
 
@@ -123,7 +123,7 @@ protected:
     }
 
     RgbaImage picture(const std::string &name) {
-        auto loaded = readImage(dir / name);
+        auto loaded = files::readImage(dir / name);
         EXPECT_TRUE(loaded.ok()) << loaded.error();
         return loaded.ok() ? loaded->image : RgbaImage{};
     }

@@ -14,20 +14,20 @@ __attribute__((tls_model("initial-exec")))
 thread_local MemoryFrame *currentFrame = nullptr;
 }  // namespace
 
-MemoryFrame::MemoryFrame(const RgbaImage &input) : owned_(FramePlanes::of(input)), input_(&owned_) {
+MemoryFrame::MemoryFrame(const RgbaImage &input) : owned_(frame::FramePlanes::of(input)), input_(&owned_) {
     describe(OutputStart::copyOfInput);
 }
 
-MemoryFrame::MemoryFrame(const FramePlanes &input, OutputStart start) : input_(&input) { describe(start); }
+MemoryFrame::MemoryFrame(const frame::FramePlanes &input, OutputStart start) : input_(&input) { describe(start); }
 
-MemoryFrame::MemoryFrame(FramePlanes &&input) : owned_(std::move(input)), input_(&owned_) {
+MemoryFrame::MemoryFrame(frame::FramePlanes &&input) : owned_(std::move(input)), input_(&owned_) {
     describe(OutputStart::copyOfInput);
 }
 
 void MemoryFrame::describe(OutputStart start) {
     switch (start) {
     case OutputStart::copyOfInput: output_ = input_->copy(); break;
-    case OutputStart::unset: output_ = FramePlanes(input_->width(), input_->height()); break;
+    case OutputStart::unset: output_ = frame::FramePlanes(input_->width(), input_->height()); break;
     case OutputStart::changesOnly: changes_.emplace(*input_); break;
     }
     access_.width = input_->width();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tavi56/host/host_records.h"
-#include "host/base/frame_planes.h"
+#include "host/frame/frame_planes.h"
 #include "host/base/rgba_image.h"
 #include "host/loader/pixel_changes.h"
 
@@ -31,8 +31,8 @@ public:
     // A frame made from planes it is given borrows them (they must outlive
     // it) or, moved in, keeps them.
     explicit MemoryFrame(const RgbaImage &input);
-    explicit MemoryFrame(const FramePlanes &input, OutputStart start = OutputStart::copyOfInput);
-    explicit MemoryFrame(FramePlanes &&input);
+    explicit MemoryFrame(const frame::FramePlanes &input, OutputStart start = OutputStart::copyOfInput);
+    explicit MemoryFrame(frame::FramePlanes &&input);
     ~MemoryFrame();
     MemoryFrame(const MemoryFrame &) = delete;
     MemoryFrame &operator=(const MemoryFrame &) = delete;
@@ -42,13 +42,15 @@ public:
     // another frame is bound or this one is destroyed.
     const FrameAccess *bind();
 
-    const FramePlanes &input() const { return *input_; }
-    const FramePlanes &outputPlanes() const { return output_; }
+    const frame::FramePlanes &input() const { return *input_; }
+    const frame::FramePlanes &outputPlanes() const { return output_; }
     RgbaImage output() const { return output_.interleaved(); }
     // The output, moved out; the frame keeps an empty one.
-    FramePlanes takeOutput() { return std::move(output_); }
+    frame::FramePlanes takeOutput() { return std::move(output_); }
     // With changesOnly: the pixels that differ from the input, by index.
-    std::vector<ChangedPixel> takeChanges() { return changes_ ? changes_->collect() : std::vector<ChangedPixel>{}; }
+    std::vector<frame::ChangedPixel> takeChanges() {
+        return changes_ ? changes_->collect() : std::vector<frame::ChangedPixel>{};
+    }
 
     long putRGBCalls() const { return putRGBCalls_; }
     long putAlphaCalls() const { return putAlphaCalls_; }
@@ -60,9 +62,9 @@ private:
     static void putAlpha(int x, int y, int alpha);
 
     FrameAccess access_{};
-    FramePlanes owned_;         // the input, where the frame keeps it
-    const FramePlanes *input_;  // the input, kept or borrowed
-    FramePlanes output_;
+    frame::FramePlanes owned_;         // the input, where the frame keeps it
+    const frame::FramePlanes *input_;  // the input, kept or borrowed
+    frame::FramePlanes output_;
     std::optional<PixelChanges> changes_;  // in place of output_, with changesOnly
     long putRGBCalls_ = 0;
     long putAlphaCalls_ = 0;

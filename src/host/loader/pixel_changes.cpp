@@ -19,17 +19,17 @@ void PixelChanges::startWrite(std::size_t index) {
     writes_.push_back(Write{index, {}, 0});
 }
 
-std::vector<ChangedPixel> PixelChanges::collect() {
+std::vector<frame::ChangedPixel> PixelChanges::collect() {
     // A filter writes pixel after pixel: the writes are mostly in order
     // already. Stable, so a pixel's writes keep the order they came in.
     const auto byIndex = [](const Write &a, const Write &b) { return a.index < b.index; };
     if (!std::is_sorted(writes_.begin(), writes_.end(), byIndex))
         std::stable_sort(writes_.begin(), writes_.end(), byIndex);
 
-    std::vector<ChangedPixel> changes;
+    std::vector<frame::ChangedPixel> changes;
     changes.reserve(writes_.size());
     for (auto write = writes_.begin(); write != writes_.end();) {
-        ChangedPixel pixel{write->index, {}};
+        frame::ChangedPixel pixel{write->index, {}};
         std::uint8_t input[4];
         for (int c = 0; c < 4; ++c) input[c] = pixel.rgba[c] = input_[c][pixel.index];
         for (; write != writes_.end() && write->index == pixel.index; ++write)

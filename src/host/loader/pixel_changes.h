@@ -8,14 +8,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/base/changed_pixel.h"
-#include "host/base/frame_planes.h"
+#include "host/frame/changed_pixel.h"
+#include "host/frame/frame_planes.h"
 
 namespace tavi::host {
 
 class PixelChanges {
 public:
-    explicit PixelChanges(const FramePlanes &input)
+    explicit PixelChanges(const frame::FramePlanes &input)
         : input_{input.plane(0), input.plane(1), input.plane(2), input.plane(3)}, pixels_(input.pixels()) {
         // Room for the changes of a busy frame (a few in a hundred pixels),
         // taken up only as it is used: the list seldom moves.
@@ -43,7 +43,7 @@ public:
     }
 
     // One entry a pixel that ends up otherwise than the input, by index.
-    std::vector<ChangedPixel> collect();
+    std::vector<frame::ChangedPixel> collect();
 
 private:
     struct Write {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/panel/pixel_font.h"
+#include "host/pictures/pixel_font.h"
 
 namespace tavi::host {
 
@@ -12,16 +12,16 @@ bool labelBesideBody(const ControlState &control) {
 
 Box labelBox(const ControlState &control) {
     if (!labelBesideBody(control)) return {control.x, control.y, 0, 0};
-    return {control.x, control.y, textWidth(control.label), kBodyHeight};
+    return {control.x, control.y, pictures::textWidth(control.label), kBodyHeight};
 }
 
 Box bodyBox(const ControlState &control) {
-    const int left = labelBesideBody(control) ? control.x + textWidth(control.label) + kLabelGap : control.x;
+    const int left = labelBesideBody(control) ? control.x + pictures::textWidth(control.label) + kLabelGap : control.x;
     const ControlSpec &spec = control.spec;
     switch (control.kind) {
     case ControlKind::Bool: return {left, control.y + 2, 14, 14};
     case ControlKind::Button:
-        return {left, control.y, std::max(spec.width, textWidth(control.label) + 8),
+        return {left, control.y, std::max(spec.width, pictures::textWidth(control.label) + 8),
                 std::max(spec.height, kBodyHeight)};
     case ControlKind::Canvas:
         return {left, control.y, std::max(spec.width, 0) + 2 * kAreaInset, std::max(spec.height, 0) + 2 * kAreaInset};

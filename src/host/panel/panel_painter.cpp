@@ -7,16 +7,20 @@ namespace tavi::host {
 
 namespace {
 
-constexpr Rgb kText{16, 16, 16};
-constexpr Rgb kGreyText{104, 104, 110};
-constexpr Rgb kBodyFill{196, 196, 200};
-constexpr Rgb kFieldFill{232, 232, 236};
-constexpr Rgb kAccent{70, 110, 200};
+constexpr pictures::Colour kText{16, 16, 16};
+constexpr pictures::Colour kGreyText{104, 104, 110};
+constexpr pictures::Colour kBodyFill{196, 196, 200};
+constexpr pictures::Colour kFieldFill{232, 232, 236};
+constexpr pictures::Colour kAccent{70, 110, 200};
 
-void hLine(RgbaImage &picture, int x, int y, int width, Rgb colour) { fillBox(picture, {x, y, width, 1}, colour); }
-void vLine(RgbaImage &picture, int x, int y, int height, Rgb colour) { fillBox(picture, {x, y, 1, height}, colour); }
+void hLine(RgbaImage &picture, int x, int y, int width, pictures::Colour colour) {
+    fillBox(picture, {x, y, width, 1}, colour);
+}
+void vLine(RgbaImage &picture, int x, int y, int height, pictures::Colour colour) {
+    fillBox(picture, {x, y, 1, height}, colour);
+}
 
-void bevel(RgbaImage &picture, Box box, Rgb topLeft, Rgb bottomRight, int depth) {
+void bevel(RgbaImage &picture, Box box, pictures::Colour topLeft, pictures::Colour bottomRight, int depth) {
     for (int d = 0; d < depth; ++d) {
         const Box b{box.x + d, box.y + d, box.width - 2 * d, box.height - 2 * d};
         if (b.width <= 0 || b.height <= 0) return;
@@ -45,24 +49,24 @@ int along(const ControlState &control, int length) {
     return int(std::clamp<long long>(part, 0, length));
 }
 
-void paintPopup(RgbaImage &picture, const ControlState &control, Box body, bool enabled, Rgb text) {
+void paintPopup(RgbaImage &picture, const ControlState &control, Box body, bool enabled, pictures::Colour text) {
     raised(picture, body, enabled);
     const int index = control.value[0];
     if (index >= 0 && index < int(control.spec.items.size()))
-        drawText(picture, body.x + 4, body.y + 6, control.spec.items[std::size_t(index)], text);
+        pictures::drawText(picture, body.x + 4, body.y + 6, control.spec.items[std::size_t(index)], text);
     // A small arrow pointing down at the right end.
     const int ax = body.x + body.width - 10;
     for (int row = 0; row < 3; ++row) hLine(picture, ax + row, body.y + 8 + row, 5 - 2 * row, text);
 }
 
-void paintBool(RgbaImage &picture, const ControlState &control, Box body, bool enabled, Rgb text) {
+void paintBool(RgbaImage &picture, const ControlState &control, Box body, bool enabled, pictures::Colour text) {
     sunken(picture, body, enabled);
     if (control.value[0] != 0) fillBox(picture, {body.x + 4, body.y + 4, body.width - 8, body.height - 8}, text);
 }
 
-void paintMiniSlider(RgbaImage &picture, const ControlState &control, Box body, bool enabled, Rgb text) {
+void paintMiniSlider(RgbaImage &picture, const ControlState &control, Box body, bool enabled, pictures::Colour text) {
     sunken(picture, body, enabled);
-    drawText(picture, body.x + 4, body.y + 4, std::to_string(control.value[0]), text);
+    pictures::drawText(picture, body.x + 4, body.y + 4, std::to_string(control.value[0]), text);
     const int inner = body.width - 4;
     fillBox(picture, {body.x + 2, body.y + body.height - 4, along(control, inner), 2}, enabled ? kAccent : kGreyText);
 }
@@ -75,13 +79,13 @@ void paintHSlide(RgbaImage &picture, const ControlState &control, Box body, bool
     raised(picture, {body.x + along(control, body.width - knobWidth), body.y + 2, knobWidth, body.height - 4}, enabled);
 }
 
-void paintButton(RgbaImage &picture, const ControlState &control, Box body, bool enabled, Rgb text) {
+void paintButton(RgbaImage &picture, const ControlState &control, Box body, bool enabled, pictures::Colour text) {
     raised(picture, body, enabled);
-    drawText(picture, body.x + (body.width - textWidth(control.label)) / 2, body.y + (body.height - kGlyphHeight) / 2,
-             control.label, text);
+    pictures::drawText(picture, body.x + (body.width - pictures::textWidth(control.label)) / 2,
+                       body.y + (body.height - pictures::kGlyphHeight) / 2, control.label, text);
 }
 
-void paintDragButton(RgbaImage &picture, Box body, bool enabled, Rgb text) {
+void paintDragButton(RgbaImage &picture, Box body, bool enabled, pictures::Colour text) {
     raised(picture, body, enabled);
     const int cx = body.x + body.width / 2;
     const int cy = body.y + body.height / 2;
@@ -93,22 +97,13 @@ void paintCanvasFrame(RgbaImage &picture, Box body) { bevel(picture, body, kShad
 
 }  // namespace
 
-void plotPixel(RgbaImage &picture, int x, int y, Rgb colour) {
-    if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) return;
-    std::uint8_t *p = picture.at(x, y);
-    p[0] = colour.r;
-    p[1] = colour.g;
-    p[2] = colour.b;
-    p[3] = 255;
-}
-
-void fillBox(RgbaImage &picture, Box box, Rgb colour) {
+void fillBox(RgbaImage &picture, Box box, pictures::Colour colour) {
     const int left = std::max(box.x, 0);
     const int top = std::max(box.y, 0);
     const int right = std::min<long long>((long long)box.x + box.width, picture.width);
     const int bottom = std::min<long long>((long long)box.y + box.height, picture.height);
     for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) plotPixel(picture, x, y, colour);
+        for (int x = left; x < right; ++x) pictures::plot(picture, x, y, colour);
 }
 
 void drawBorder(RgbaImage &picture, int indent, int x, int y, int width, int height) {
@@ -143,10 +138,10 @@ void paintControl(RgbaImage &picture, const ControlState &control) {
     if (control.mode == RENDER_HIDDEN) return;
 
     const bool enabled = control.mode != RENDER_DISABLED;
-    const Rgb text = enabled ? kText : kGreyText;
+    const pictures::Colour text = enabled ? kText : kGreyText;
     if (labelBesideBody(control)) {
         const Box label = labelBox(control);
-        drawText(picture, label.x, label.y + (kBodyHeight - kGlyphHeight) / 2, control.label, text);
+        pictures::drawText(picture, label.x, label.y + (kBodyHeight - pictures::kGlyphHeight) / 2, control.label, text);
     }
     switch (control.kind) {
     case ControlKind::Popup: paintPopup(picture, control, body, enabled, text); break;

@@ -4,19 +4,18 @@
 
 #include "host/panel/control_state.h"
 #include "host/panel/panel_layout.h"
-#include "host/panel/pixel_font.h"
+#include "host/pictures/pixel_font.h"
+#include "host/pictures/plot.h"
 #include "host/base/rgba_image.h"
 
 namespace tavi::host {
 
-inline constexpr Rgb kPanelGrey{148, 148, 152};
-inline constexpr Rgb kShadow{84, 84, 90};
-inline constexpr Rgb kHighlight{236, 236, 240};
-inline constexpr Rgb kCanvasBlack{0, 0, 0};
+inline constexpr pictures::Colour kPanelGrey{148, 148, 152};
+inline constexpr pictures::Colour kShadow{84, 84, 90};
+inline constexpr pictures::Colour kHighlight{236, 236, 240};
+inline constexpr pictures::Colour kCanvasBlack{0, 0, 0};
 
-// Sets one pixel; outside the picture nothing happens.
-void plotPixel(RgbaImage &picture, int x, int y, Rgb colour);
-void fillBox(RgbaImage &picture, Box box, Rgb colour);
+void fillBox(RgbaImage &picture, Box box, pictures::Colour colour);
 
 // A border as a module asks for one: with height 0 a horizontal groove
 // (shadow on row y, highlight on row y + 1), with width 0 a vertical one,

@@ -208,7 +208,7 @@ void PanelHost::plotRGB(PanelRef panelRef, int red, int green, int blue, int x, 
     HostPanel *panel = panelOf(panelRef);
     if (panel == nullptr) return;
     ++panel->host().plotCalls_;
-    plotPixel(panel->picture(), x, y, {channel(red), channel(green), channel(blue)});
+    pictures::plot(panel->picture(), x, y, {channel(red), channel(green), channel(blue)});
 }
 
 void PanelHost::plotBorder(PanelRef panelRef, int indent, int x, int y, int width, int height) {

@@ -22,7 +22,7 @@ FilterChain::FilterChain(FilterModule &module, const std::vector<SceneFilter> &f
 namespace {
 
 // Every pixel's writes are counted: an output need not start as a copy.
-void checkEveryPixelWritten(const MemoryFrame &memory, const FramePlanes &frame) {
+void checkEveryPixelWritten(const MemoryFrame &memory, const frame::FramePlanes &frame) {
     const long pixels = long(frame.width()) * long(frame.height());
     if (memory.putRGBCalls() < pixels || memory.putAlphaCalls() < pixels)
         throw FrameError("the filter wrote no output for this " + std::to_string(frame.width()) + "x" +
@@ -31,9 +31,9 @@ void checkEveryPixelWritten(const MemoryFrame &memory, const FramePlanes &frame)
 
 }  // namespace
 
-FramePlanes FilterChain::apply(const FramePlanes &frame) {
-    FramePlanes current;
-    const FramePlanes *input = &frame;
+frame::FramePlanes FilterChain::apply(const frame::FramePlanes &frame) {
+    frame::FramePlanes current;
+    const frame::FramePlanes *input = &frame;
     for (auto &filter : filters_) {
         MemoryFrame memory(*input, MemoryFrame::OutputStart::unset);
         filter->process(memory);
@@ -44,17 +44,17 @@ FramePlanes FilterChain::apply(const FramePlanes &frame) {
     return input == &frame ? frame.copy() : std::move(current);
 }
 
-RgbaImage FilterChain::apply(const RgbaImage &frame) { return apply(FramePlanes::of(frame)).interleaved(); }
+RgbaImage FilterChain::apply(const RgbaImage &frame) { return apply(frame::FramePlanes::of(frame)).interleaved(); }
 
-std::size_t FilterChain::applyInPlace(const PixelView &pixels, AlphaForm form) {
+std::size_t FilterChain::applyInPlace(const frame::PixelView &pixels, frame::AlphaForm form) {
     if (filters_.empty()) return 0;  // no filter: nothing to hand over or put back
-    const FramePlanes handed = frameFor(pixels, form);
-    if (filters_.size() > 1) return applyFiltered(pixels, form, handed, apply(handed));
+    const frame::FramePlanes handed = frame::frameFor(pixels, form);
+    if (filters_.size() > 1) return frame::applyFiltered(pixels, form, handed, apply(handed));
     // One filter, the common case: only the pixels it changes are kept.
     MemoryFrame memory(handed, MemoryFrame::OutputStart::changesOnly);
     filters_.front()->process(memory);
     checkEveryPixelWritten(memory, handed);
-    return applyChanges(pixels, form, handed, memory.takeChanges());
+    return frame::applyChanges(pixels, form, handed, memory.takeChanges());
 }
 
 }  // namespace tavi::host

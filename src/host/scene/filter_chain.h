@@ -10,7 +10,7 @@
 #include "host/loader/filter_module.h"
 #include "host/loader/hosted_filter.h"
 #include "host/base/rgba_image.h"
-#include "host/imaging/render_frame.h"
+#include "host/frame/render_frame.h"
 #include "host/scene/scene_file.h"
 
 namespace tavi::host {
@@ -30,14 +30,14 @@ public:
     // The frame after every filter. Throws FrameError when a filter left
     // pixels unwritten (it reports no errors of its own; an instance that
     // cannot obtain its buffers writes nothing).
-    FramePlanes apply(const FramePlanes &frame);
+    frame::FramePlanes apply(const frame::FramePlanes &frame);
     RgbaImage apply(const RgbaImage &frame);
 
     // Filters stored pixels in place the way a renderer's frame is
     // filtered: handed as 8-bit premultiplied colour, the changes put back
     // at the pixels' own depth and form. Returns how many pixels changed.
     // Throws FrameError.
-    std::size_t applyInPlace(const PixelView &pixels, AlphaForm form);
+    std::size_t applyInPlace(const frame::PixelView &pixels, frame::AlphaForm form);
 
     std::size_t size() const { return filters_.size(); }
 

@@ -31,7 +31,7 @@ std::variant<ImageRequest, Refusal> checkSettings(ImageRequest request, const ta
     return request;
 }
 
-std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType type, int width, int height,
+std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::SampleType type, int width, int height,
                                                  std::size_t rowStride, int channels, int alpha,
                                                  const tavi_settings *settings) {
     if (pixels == nullptr) return refuse(TAVI_ERROR_NULL_POINTER, "pixels is NULL");
@@ -49,7 +49,7 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType 
 
     // Every product below is checked before it is formed: width and height
     // are ints, but the strides and the extent are bytes in an address space.
-    const std::size_t pixelBytes = std::size_t(channels) * host::sampleBytes(type);
+    const std::size_t pixelBytes = std::size_t(channels) * host::frame::sampleBytes(type);
     const std::size_t w = std::size_t(width);
     const std::size_t h = std::size_t(height);
     if (w > kMaxExtent / pixelBytes)
@@ -71,7 +71,7 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType 
         return refuse(TAVI_ERROR_TOO_LARGE, "a frame of " + n(w) + " x " + n(h) + " pixels does not fit in memory");
 
     ImageRequest request;
-    const int sample = int(host::sampleBytes(type));
+    const int sample = int(host::frame::sampleBytes(type));
     request.pixels.data = pixels;
     request.pixels.setType(type);
     request.pixels.width = width;
@@ -82,7 +82,8 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType 
     request.pixels.channel[1] = sample;
     request.pixels.channel[2] = 2 * sample;
     request.pixels.channel[3] = channels == 4 ? 3 * sample : -1;
-    request.form = alpha == TAVI_ALPHA_PREMULTIPLIED ? host::AlphaForm::associated : host::AlphaForm::straight;
+    request.form =
+        alpha == TAVI_ALPHA_PREMULTIPLIED ? host::frame::AlphaForm::associated : host::frame::AlphaForm::straight;
     return checkSettings(request, *settings);
 }
 

@@ -7,14 +7,14 @@
 #include <variant>
 
 #include "tavi/tavi.h"
-#include "host/imaging/render_frame.h"
+#include "host/frame/render_frame.h"
 #include "host/scene/tavi_settings.h"
 
 namespace tavi::lib {
 
 struct ImageRequest {
-    host::PixelView pixels;
-    host::AlphaForm form = host::AlphaForm::straight;
+    host::frame::PixelView pixels;
+    host::frame::AlphaForm form = host::frame::AlphaForm::straight;
     host::TaviSettings settings;
     bool enabled = true;
 };
@@ -29,7 +29,7 @@ struct Refusal {
 std::variant<ImageRequest, Refusal> checkSettings(ImageRequest request, const tavi_settings &settings);
 
 // The arguments of a tavi_antialias_* call, for samples of `type`.
-std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::SampleType type, int width, int height,
+std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::SampleType type, int width, int height,
                                                  std::size_t rowStride, int channels, int alpha,
                                                  const tavi_settings *settings);
 

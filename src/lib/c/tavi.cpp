@@ -10,7 +10,7 @@
 
 namespace {
 
-using tavi::host::SampleType;
+using tavi::host::frame::SampleType;
 
 // The calling thread's last failure, for tavi_last_error().
 thread_local std::string lastError;

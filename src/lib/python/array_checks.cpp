@@ -31,8 +31,8 @@ std::string shapeText(const py::array &a) {
 }
 
 // The sample type of a dtype in native byte order, or nothing.
-std::optional<host::SampleType> samplesOf(const py::dtype &type) {
-    using host::SampleType;
+std::optional<host::frame::SampleType> samplesOf(const py::dtype &type) {
+    using host::frame::SampleType;
     static const std::pair<const char *, SampleType> taken[] = {
         {"uint8", SampleType::uint8},  {"uint16", SampleType::uint16},   {"uint32", SampleType::uint32},
         {"int8", SampleType::int8},    {"int16", SampleType::int16},     {"int32", SampleType::int32},
@@ -114,7 +114,7 @@ bool mayShareElements(const py::array &a) {
 }  // namespace
 
 TakenImage takeImage(const py::object &image) {
-    TakenImage taken{py::array(), host::SampleType::uint8, false};
+    TakenImage taken{py::array(), host::frame::SampleType::uint8, false};
     if (py::isinstance<py::array>(image)) {
         taken.array = py::reinterpret_borrow<py::array>(image);
     } else {

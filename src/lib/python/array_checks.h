@@ -5,7 +5,7 @@
 
 #include <pybind11/numpy.h>
 
-#include "host/imaging/render_frame.h"
+#include "host/frame/render_frame.h"
 
 namespace tavi::python {
 
@@ -13,7 +13,7 @@ namespace py = pybind11;
 
 struct TakenImage {
     py::array array;  // H x W x 3 or 4, native byte order; its strides as they are
-    host::SampleType samples;
+    host::frame::SampleType samples;
     bool ownCopy;  // made here (from a list, or into native order): the result may be it
 };
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/imaging/filter_file.h"
+#include "host/files/filter_file.h"
 #include "host/loader/filter_module.h"
 #include "lib/c/filter_pixels.h"
 #include "lib/c/image_request.h"
@@ -30,10 +30,10 @@ struct Outcome {
     std::vector<std::string> notices;
 };
 
-host::AlphaChoice alphaChoice(const std::string &alpha) {
-    if (alpha == "straight") return host::AlphaChoice::straight;
-    if (alpha == "premultiplied") return host::AlphaChoice::premultiplied;
-    return host::AlphaChoice::automatic;
+host::files::AlphaChoice alphaChoice(const std::string &alpha) {
+    if (alpha == "straight") return host::files::AlphaChoice::straight;
+    if (alpha == "premultiplied") return host::files::AlphaChoice::premultiplied;
+    return host::files::AlphaChoice::automatic;
 }
 
 // One frame through the command's own route, with the filter of the C
@@ -41,17 +41,18 @@ host::AlphaChoice alphaChoice(const std::string &alpha) {
 Outcome filterFile(const fs::path &input, const fs::path &output, const std::string &layer, const std::string &alpha,
                    lib::ImageRequest request) {
     Outcome outcome;
-    host::ReadRequest read;
+    host::files::ReadRequest read;
     read.layer = layer;
     read.alpha = alphaChoice(alpha);
-    const auto filter = [&](const host::PixelView &pixels, host::AlphaForm form) {
+    const auto filter = [&](const host::frame::PixelView &pixels, host::frame::AlphaForm form) {
         request.pixels = pixels;
         request.form = form;
         return lib::filterPixels(request);
     };
     const auto notice = [&](const std::string &line) { outcome.notices.push_back(line); };
     try {
-        const host::IoResult<host::FilteredFile> done = host::filterFile(input, output, read, filter, notice);
+        const host::files::IoResult<host::files::FilteredFile> done =
+            host::files::filterFile(input, output, read, filter, notice);
         // Memory failures, reading or filtering, are worded "not enough memory".
         if (!done)
             return {done.error().find("not enough memory") != std::string::npos ? PyExc_MemoryError : PyExc_OSError,

@@ -4,11 +4,11 @@
 
 namespace tavi::python {
 
-std::optional<host::PixelView> stridedPixels(pybind11::array &array, host::SampleType samples) {
+std::optional<host::frame::PixelView> stridedPixels(pybind11::array &array, host::frame::SampleType samples) {
     const pybind11::ssize_t channelStride = array.strides(2);
     const pybind11::ssize_t lastChannel = channelStride * (array.shape(2) - 1);
     if (lastChannel > INT_MAX || lastChannel < INT_MIN) return std::nullopt;
-    host::PixelView view;
+    host::frame::PixelView view;
     view.data = array.mutable_data();
     view.setType(samples);
     view.height = int(array.shape(0));

@@ -7,13 +7,13 @@
 
 #include <optional>
 
-#include "host/imaging/render_frame.h"
+#include "host/frame/render_frame.h"
 
 namespace tavi::python {
 
 // A writeable H x W x 3 or 4 array of `samples`; nothing where a channel's
 // byte offset within a pixel does not fit the view (the channel axis
 // strides over more than 2 GiB).
-std::optional<host::PixelView> stridedPixels(pybind11::array &array, host::SampleType samples);
+std::optional<host::frame::PixelView> stridedPixels(pybind11::array &array, host::frame::SampleType samples);
 
 }  // namespace tavi::python

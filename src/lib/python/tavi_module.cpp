@@ -77,8 +77,8 @@ py::array antialias(const py::args &args, const py::kwargs &kwargs) {
     const tavi::python::TakenImage taken = tavi::python::takeImage(call.image);
 
     tavi::lib::ImageRequest request;
-    request.form =
-        call.alpha == TAVI_ALPHA_PREMULTIPLIED ? tavi::host::AlphaForm::associated : tavi::host::AlphaForm::straight;
+    request.form = call.alpha == TAVI_ALPHA_PREMULTIPLIED ? tavi::host::frame::AlphaForm::associated
+                                                          : tavi::host::frame::AlphaForm::straight;
     auto checked = tavi::lib::checkSettings(request, call.settings);
     if (auto *refusal = std::get_if<tavi::lib::Refusal>(&checked)) raise(refusal->status, refusal->message);
 

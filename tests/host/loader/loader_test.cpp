@@ -93,10 +93,10 @@ TEST(Loader, SameOutputAsTheDirectlyLinkedCode) {
 
 // The frame that keeps only what a filter changed must tell the same story
 // as a whole output frame, whatever order the writes come in.
-std::vector<ChangedPixel> changesBetween(const FramePlanes &input, const FramePlanes &output) {
-    std::vector<ChangedPixel> changes;
+std::vector<frame::ChangedPixel> changesBetween(const frame::FramePlanes &input, const frame::FramePlanes &output) {
+    std::vector<frame::ChangedPixel> changes;
     for (std::size_t i = 0; i < input.pixels(); ++i) {
-        ChangedPixel pixel{i, {output.plane(0)[i], output.plane(1)[i], output.plane(2)[i], output.plane(3)[i]}};
+        frame::ChangedPixel pixel{i, {output.plane(0)[i], output.plane(1)[i], output.plane(2)[i], output.plane(3)[i]}};
         for (int c = 0; c < 4; ++c)
             if (pixel.rgba[c] != input.plane(c)[i]) {
                 changes.push_back(pixel);
@@ -108,7 +108,7 @@ std::vector<ChangedPixel> changesBetween(const FramePlanes &input, const FramePl
 
 TEST(Loader, AFrameKeepingOnlyChangesAgreesWithAWholeOutput) {
     FilterModule module(kModule);
-    const FramePlanes input = FramePlanes::of(hardEdges(61, 47));
+    const frame::FramePlanes input = frame::FramePlanes::of(hardEdges(61, 47));
     for (const char *settings : {"2 100 224", "0 50 200", "1 100 256"}) {
         HostedFilter filter(module);
         filter.load(settings);
@@ -118,7 +118,7 @@ TEST(Loader, AFrameKeepingOnlyChangesAgreesWithAWholeOutput) {
         filter.process(sparse);
         EXPECT_EQ(sparse.putRGBCalls(), 61 * 47);
         EXPECT_EQ(sparse.putAlphaCalls(), 61 * 47);
-        const std::vector<ChangedPixel> changes = sparse.takeChanges();
+        const std::vector<frame::ChangedPixel> changes = sparse.takeChanges();
         EXPECT_FALSE(changes.empty()) << settings;
         EXPECT_EQ(changes, changesBetween(input, whole.outputPlanes())) << settings;
     }
@@ -127,7 +127,7 @@ TEST(Loader, AFrameKeepingOnlyChangesAgreesWithAWholeOutput) {
 TEST(Loader, AFrameKeepingOnlyChangesTakesWritesInAnyOrder) {
     RgbaImage image(4, 3);
     for (std::size_t i = 0; i < image.rgba.size(); ++i) image.rgba[i] = std::uint8_t(10 + i);
-    const FramePlanes input = FramePlanes::of(image);
+    const frame::FramePlanes input = frame::FramePlanes::of(image);
     MemoryFrame frame(input, MemoryFrame::OutputStart::changesOnly);
     const FrameAccess *access = frame.bind();
     const auto rgbOf = [&](int x, int y) {
@@ -155,7 +155,7 @@ TEST(Loader, AFrameKeepingOnlyChangesTakesWritesInAnyOrder) {
     access->putAlpha(0, -1, 5);
 
     const std::uint8_t *p5 = image.at(1, 1), *p7 = image.at(3, 1);
-    const std::vector<ChangedPixel> expected = {
+    const std::vector<frame::ChangedPixel> expected = {
         {2, {1, 2, 3, 99}}, {5, {4, 5, 6, p5[3]}}, {7, {p7[0], p7[1], p7[2], 77}}};
     EXPECT_EQ(frame.takeChanges(), expected);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/imaging/render_frame.h"
+#include "host/frame/render_frame.h"
 #include "stored_samples.h"
 #include "support/command_run.h"
 #include "tavi/tavi.h"
@@ -122,7 +122,7 @@ StoredSamples associatedFloats(const tavi::host::RgbaImage &image, SampleKind ki
             v += float((p * 13 + c) % 11) / 4096.0f;
             const std::size_t i = p * 4 + c;
             if (kind == SampleKind::half)
-                s.set<std::uint16_t>(i, tavi::host::floatToHalf(v));
+                s.set<std::uint16_t>(i, tavi::host::frame::floatToHalf(v));
             else
                 s.set<float>(i, v);
         }

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host/base/rgba_image.h"
-#include "host/imaging/sample_scene.h"
+#include "host/pictures/sample_scene.h"
 
 namespace tavi::test {
 
@@ -100,6 +100,8 @@ inline host::RgbaImage stripeImage(int width, int height, double slope, double p
 }
 
 // The host's sample scene, aliased, at any size.
-inline host::RgbaImage sampleImage(int width, int height) { return host::renderSample(width, height, 4).aliased; }
+inline host::RgbaImage sampleImage(int width, int height) {
+    return host::pictures::renderSample(width, height, 4).aliased;
+}
 
 }  // namespace tavi::test

@@ -31,7 +31,7 @@ std::array<int, 3> colourAt(const RgbaImage &picture, int x, int y) {
     return {p[0], p[1], p[2]};
 }
 
-std::array<int, 3> asArray(tavi::host::Rgb c) { return {c.r, c.g, c.b}; }
+std::array<int, 3> asArray(tavi::host::pictures::Colour c) { return {c.r, c.g, c.b}; }
 
 }  // namespace
 

@@ -1,0 +1,66 @@
+// What a StoredImage holds, for the image-file code that reads and writes
+// it: the subimages as OpenImageIO described them and their samples.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/files/oiio_files.h"
+#include "host/files/stored_image.h"
+
+namespace tavi::host::files::detail {
+
+// One MIP level of a subimage: its description as read and its samples,
+// pixel after pixel, each channel at its stored type, or every channel as
+// `heldAs` where a type is one no frame can be made from.
+struct StoredLevel {
+    files::OIIO::ImageSpec spec;
+    files::OIIO::TypeDesc heldAs = files::OIIO::TypeDesc::UNKNOWN;  // UNKNOWN: each channel's own type
+    std::vector<unsigned char> samples;
+
+    std::size_t pixelBytes() const;
+    files::OIIO::TypeDesc typeOf(int c) const;
+    int offsetOf(int c) const;
+    // Every channel of one type: that type; else UNKNOWN.
+    files::OIIO::TypeDesc uniformType() const;
+    std::size_t pixelCount() const { return std::size_t(spec.width) * std::size_t(spec.height); }
+};
+
+// A subimage: its full-resolution picture, then any smaller MIP levels.
+struct StoredPart {
+    std::vector<StoredLevel> levels;
+    const files::OIIO::ImageSpec &spec() const { return levels.front().spec; }
+    // Its name in the file, or "part N".
+    std::string name(int index) const;
+};
+
+struct StoredParts {
+    std::filesystem::path source;
+    std::string format;  // the reader's name for the file's format
+    std::vector<StoredPart> parts;
+    int treated = 0;                    // the part whose colour is filtered
+    int channel[4] = {-1, -1, -1, -1};  // its red, green, blue, alpha; alpha -1: none
+    // The form the filter takes the colour in, and the form the samples
+    // are labelled with in the file (after any premultiplying on reading);
+    // they differ where the user said the label is wrong.
+    frame::AlphaForm form = frame::AlphaForm::straight;
+    frame::AlphaForm label = frame::AlphaForm::straight;
+    // Straight colour premultiplied as it was read, for a format that
+    // holds only premultiplied colour.
+    bool premultipliedOnReading = false;
+    // CMYK or CIELAB read as stored (CIELAB's signs flipped), not as RGB.
+    bool rawColour = false;
+    // CMYK read as it is stored: the filter sees C, M and Y as colour.
+    bool inks = false;
+    // A Targa file's alpha type as its extension area gives it (-1: none).
+    int targaAlphaType = -1;
+    // A small preview the file carries (Targa's postage stamp).
+    std::shared_ptr<files::OIIO::ImageBuf> thumbnail;
+
+    std::uint64_t bytes() const;
+    const StoredLevel &treatedLevel() const { return parts[std::size_t(treated)].levels.front(); }
+};
+
+}  // namespace tavi::host::files::detail

@@ -1,0 +1,139 @@
+// The frame handed to the filter and the filter's changes put back: each
+// case of the alpha arithmetic, and deep samples that must survive.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "host/frame/render_frame.h"
+
+using namespace tavi::host;
+
+namespace {
+
+RgbaImage onePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a) {
+    RgbaImage image(1, 1);
+    image.rgba = {r, g, b, a};
+    return image;
+}
+
+template <class T>
+frame::PixelView viewOf(std::vector<T> &samples, frame::SampleType type, int width, int channels = 4) {
+    frame::PixelView view;
+    view.data = samples.data();
+    view.setType(type);
+    view.width = width;
+    view.height = 1;
+    view.pixelStride = std::ptrdiff_t(sizeof(T)) * channels;
+    view.rowStride = view.pixelStride * width;
+    for (int c = 0; c < 4; ++c) view.channel[c] = c < channels ? int(sizeof(T)) * c : -1;
+    return view;
+}
+
+// The frame rules on interleaved pictures, for writing cases down.
+RgbaImage handedFor(const frame::PixelView &pixels, frame::AlphaForm form) {
+    return frame::frameFor(pixels, form).interleaved();
+}
+
+std::size_t putBack(const frame::PixelView &pixels, frame::AlphaForm form, const RgbaImage &handed,
+                    const RgbaImage &filtered) {
+    return frame::applyFiltered(pixels, form, frame::FramePlanes::of(handed), frame::FramePlanes::of(filtered));
+}
+
+}  // namespace
+
+TEST(RenderFrame, StraightBytesArePremultipliedWithRounding) {
+    RgbaImage stored = onePixel(255, 128, 1, 128);
+    const RgbaImage handed = handedFor(frame::pixelsOf(stored), frame::AlphaForm::straight);
+    EXPECT_EQ(handed, onePixel(128, 64, 1, 128));  // (c * a + 127) / 255
+    EXPECT_EQ(handedFor(frame::pixelsOf(stored), frame::AlphaForm::associated), stored);
+}
+
+TEST(RenderFrame, StraightBytesComeBackByTheDivision) {
+    RgbaImage stored = onePixel(200, 100, 50, 128);
+    const RgbaImage handed = handedFor(frame::pixelsOf(stored), frame::AlphaForm::straight);
+
+    // Changed: c = min(255, (c' * 255 + a' / 2) / a'); c' > a' clamps.
+    putBack(frame::pixelsOf(stored), frame::AlphaForm::straight, handed, onePixel(90, 100, 10, 64));
+    EXPECT_EQ(stored, onePixel(255, 255, 40, 64));
+
+    // Alpha 0 after filtering: the stored colour stays, alpha goes to 0.
+    stored = onePixel(200, 100, 50, 128);
+    putBack(frame::pixelsOf(stored), frame::AlphaForm::straight, handed, onePixel(0, 0, 0, 0));
+    EXPECT_EQ(stored, onePixel(200, 100, 50, 0));
+}
+
+TEST(RenderFrame, UnchangedPixelsKeepTheirStoredBytes) {
+    // Premultiplied by alpha 3, colour 200 becomes 2; dividing back would
+    // give 170. A pixel the filter left alone must not go that way.
+    RgbaImage stored = onePixel(200, 7, 255, 3);
+    const RgbaImage before = stored;
+    const RgbaImage handed = handedFor(frame::pixelsOf(stored), frame::AlphaForm::straight);
+    putBack(frame::pixelsOf(stored), frame::AlphaForm::straight, handed, handed);
+    EXPECT_EQ(stored, before);
+}
+
+TEST(RenderFrame, AssociatedBytesAreWrittenAsFiltered) {
+    RgbaImage stored = onePixel(10, 20, 30, 40);
+    const RgbaImage handed = handedFor(frame::pixelsOf(stored), frame::AlphaForm::associated);
+    putBack(frame::pixelsOf(stored), frame::AlphaForm::associated, handed, onePixel(11, 22, 33, 44));
+    EXPECT_EQ(stored, onePixel(11, 22, 33, 44));
+}
+
+TEST(RenderFrame, FloatHighlightsSurviveAndChangesAreScaled) {
+    // Two pixels: a highlight at 4.0 the filter leaves alone, and one it
+    // darkens by 51 of 255 in red and lowers in alpha.
+    std::vector<float> samples = {4.0f, 0.5f, -0.25f, 1.0f, 2.0f, 0.2f, 0.2f, 1.0f};
+    const frame::PixelView view = viewOf(samples, frame::SampleType::float32, 2);
+    const RgbaImage handed = handedFor(view, frame::AlphaForm::associated);
+    EXPECT_EQ(std::vector<std::uint8_t>(handed.rgba.begin(), handed.rgba.begin() + 4),
+              (std::vector<std::uint8_t>{255, 128, 0, 255}));
+    RgbaImage filtered = handed;
+    filtered.rgba[4] = std::uint8_t(handed.rgba[4] - 51);
+    filtered.rgba[7] = 204;
+    putBack(view, frame::AlphaForm::associated, handed, filtered);
+    EXPECT_EQ(samples[0], 4.0f);
+    EXPECT_EQ(samples[2], -0.25f);
+    EXPECT_FLOAT_EQ(samples[4], 2.0f - 0.2f);  // beyond 1, moved by the change
+    EXPECT_EQ(samples[5], 0.2f);
+    EXPECT_FLOAT_EQ(samples[7], 0.8f);
+}
+
+TEST(RenderFrame, StraightDeepColourIsDividedByTheNewAlpha) {
+    std::vector<std::uint16_t> samples = {65535, 0, 16384, 65535};
+    const frame::PixelView view = viewOf(samples, frame::SampleType::uint16, 1);
+    const RgbaImage handed = handedFor(view, frame::AlphaForm::straight);
+    EXPECT_EQ(handed, onePixel(255, 0, 64, 255));
+    // Alpha to 128/255, colour unchanged in associated terms: straight
+    // blue doubles less a little (16384 * 255 / 128), red clamps at full.
+    putBack(view, frame::AlphaForm::straight, handed, onePixel(255, 0, 64, 128));
+    EXPECT_EQ(samples, (std::vector<std::uint16_t>{65535, 0, 32640, 32896}));
+}
+
+TEST(RenderFrame, GreyIsOneSampleForAllThreeColours) {
+    std::vector<std::uint8_t> samples = {100, 255, 7, 255};  // grey and alpha, two pixels
+    frame::PixelView view = viewOf(samples, frame::SampleType::uint8, 2, 2);
+    view.channel[0] = view.channel[1] = view.channel[2] = 0;
+    view.channel[3] = 1;
+    const RgbaImage handed = handedFor(view, frame::AlphaForm::straight);
+    EXPECT_EQ(handed.rgba, (std::vector<std::uint8_t>{100, 100, 100, 255, 7, 7, 7, 255}));
+    RgbaImage filtered = handed;
+    filtered.rgba = {50, 60, 70, 255, 7, 7, 7, 255};
+    putBack(view, frame::AlphaForm::straight, handed, filtered);
+    EXPECT_EQ(samples, (std::vector<std::uint8_t>{50, 255, 7, 255}));  // red's value
+}
+
+TEST(RenderFrame, HalfFloatsRoundTripExactly) {
+    for (unsigned bits = 0; bits < 0x10000u; ++bits) {
+        const float value = frame::halfToFloat(std::uint16_t(bits));
+        if (std::isnan(value)) {
+            EXPECT_TRUE(std::isnan(frame::halfToFloat(frame::floatToHalf(value)))) << bits;
+            continue;
+        }
+        ASSERT_EQ(frame::floatToHalf(value), bits) << bits;
+    }
+    EXPECT_EQ(frame::halfToFloat(frame::floatToHalf(4.0f)), 4.0f);
+    EXPECT_EQ(frame::halfToFloat(frame::floatToHalf(1.0f / 3.0f)), frame::halfToFloat(0x3555));  // nearest
+    EXPECT_EQ(frame::halfToFloat(frame::floatToHalf(1e6f)), INFINITY);
+}
