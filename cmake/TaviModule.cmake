@@ -8,7 +8,7 @@
 
 # Writes a module definition from the export list: the DLL's name, then
 # every name with its ordinal. Names are the C (cdecl) names; the linker
-# adds the i386 underscore itself.
+# adds the underscore that i386 puts before C names itself (x86-64 has none).
 function(_tavi_module_definition exports library_name def_file)
   file(STRINGS "${exports}" lines REGEX "^[ \t]*[^# \t]")
   set(body "LIBRARY \"${library_name}\"\nEXPORTS\n")

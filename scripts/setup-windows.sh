@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the 32-bit Windows build of the module and its Wine check
-# need: the i686 MinGW-w64 cross compiler and a Wine that runs 32-bit
-# programs. Only what is missing is installed; safe to run again.
+# Installs what the Windows builds of the module and their Wine checks
+# need: the i686 and x86_64 MinGW-w64 cross compilers, a Wine that runs
+# 32-bit programs (wine32) and 64-bit ones (wine64), and zip for the users'
+# archive. Only what is missing is installed; safe to run again.
 set -euo pipefail
 
 sudo=""
@@ -21,8 +22,12 @@ fi
 packages=(
   g++-mingw-w64-i686-posix
   binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix
+  binutils-mingw-w64-x86-64
   wine
   wine32:i386
+  wine64
+  zip
 )
 
 mapfile -t missing < <(missing_packages "${packages[@]}")
@@ -34,8 +39,10 @@ if ((${#missing[@]})); then
     --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-command -v i686-w64-mingw32-g++-posix >/dev/null ||
-  { echo "setup-windows: i686-w64-mingw32-g++-posix not found" >&2; exit 1; }
+for compiler in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix; do
+  command -v "$compiler" >/dev/null ||
+    { echo "setup-windows: $compiler not found" >&2; exit 1; }
+done
 command -v wine >/dev/null ||
   { echo "setup-windows: wine not found" >&2; exit 1; }
-echo "setup-windows: cross compiler and Wine present"
+echo "setup-windows: cross compilers, Wine and zip present"

@@ -2,7 +2,7 @@
 # Sets up, builds and runs the whole test suite: once as shipped, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then an array job on a
 # one-node Slurm cluster, then the fuzz targets for a bounded time, then the
-# Windows DLL under Wine. ctest runs the library's routes too: the Python
+# Windows DLLs under Wine. ctest runs the library's routes too: the Python
 # module's pytest suite (tests/python, test "python_module"), the GEGL
 # operation run by the gegl program, and the Blender add-on run by Blender
 # (tests/lib/blender, test "blender_addon"; skipped, saying why, where
@@ -29,5 +29,5 @@ BUILD_DIR=build scripts/test-farm.sh
 echo "== fuzzing the scene-file parser and the settings load"
 scripts/fuzz.sh
 
-echo "== the module as a 32-bit Windows DLL, run under Wine"
+echo "== the module as 32-bit and 64-bit Windows DLLs, run under Wine"
 NATIVE_BUILD_DIR=build scripts/test-windows.sh

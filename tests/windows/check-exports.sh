@@ -4,25 +4,47 @@
 #   - the export directory names the DLL as its file is named (tavi56.p);
 #   - every listed name is exported with its listed ordinal, and nothing
 #     else is exported, by name or by ordinal alone;
-#   - exports listed as DATA point into data, the others into code, and the
-#     import library gives the data exports no call thunk;
-#   - the DLL imports only system DLLs (the C++ runtime is linked in).
+#   - exports listed as DATA point into data, the others into code; the
+#     import library has every export's import entry, a call thunk for
+#     every function and none for data;
+#   - the DLL imports only system DLLs (the C++ runtime is linked in);
+#   - with MACHINE given (i386 or x86-64), the DLL is built for it.
+# The DLL may be 32-bit (i386) or 64-bit (x86-64): its PE header says
+# which, and so which MinGW-w64 binutils read it (OBJDUMP and NM override
+# them) and how the import library spells C names (i386 puts an underscore
+# before them, x86-64 does not).
 # Prints one line per problem; exits 1 if there is any.
 #
-#   check-exports.sh DLL IMPORT_LIBRARY EXPORT_LIST
+#   check-exports.sh DLL IMPORT_LIBRARY EXPORT_LIST [MACHINE]
 set -euo pipefail
 
 dll=$1
 implib=$2
 list=$3
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
-nm=${NM:-i686-w64-mingw32-nm}
+expected_machine=${4:-}
 
 problems=0
 problem() {
   echo "  $*"
   problems=$((problems + 1))
 }
+
+# The machine field of the PE header: the COFF header follows the "PE\0\0"
+# signature, whose offset the DOS header keeps at 0x3C.
+[ "$(od -An -tx1 -N2 "$dll" | tr -d ' ')" = 4d5a ] || { echo "  $dll is not a PE file"; exit 1; }
+pe_offset=$(od -An -tu4 -j60 -N4 "$dll" 2>/dev/null | tr -d ' ' || true)
+signature=$(od -An -tx1 -j"$pe_offset" -N4 "$dll" 2>/dev/null | tr -d ' ' || true)
+[ "$signature" = 50450000 ] || { echo "  $dll is not a PE file"; exit 1; }
+case $(od -An -tx2 -j$((pe_offset + 4)) -N2 "$dll" | tr -d ' ') in
+  014c) machine=i386 prefix=i686-w64-mingw32 c_prefix=_ ;;
+  8664) machine=x86-64 prefix=x86_64-w64-mingw32 c_prefix= ;;
+  *) echo "  $dll is built for a machine other than i386 and x86-64"; exit 1 ;;
+esac
+if [ -n "$expected_machine" ] && [ "$machine" != "$expected_machine" ]; then
+  problem "$dll is built for $machine, expected $expected_machine"
+fi
+objdump=${OBJDUMP:-$prefix-objdump}
+nm=${NM:-$prefix-nm}
 
 headers=$("$objdump" -p "$dll")
 sections=$("$objdump" -h "$dll")
@@ -86,15 +108,18 @@ while read -r ordinal export kind; do
   [ -n "$rva" ] || continue  # reported above
   if [ "$kind" = data ]; then
     in_code "$rva" && problem "$export (ordinal $ordinal) is listed as data but points into code"
-    grep -qE " T _${export}\$" <<<"$symbols" && problem "$export: the import library gives data a call thunk"
-    grep -qE " I __imp__${export}\$" <<<"$symbols" || problem "$export: missing from the import library"
+    grep -qE " T ${c_prefix}${export}\$" <<<"$symbols" && problem "$export: the import library gives data a call thunk"
+    grep -qE " I __imp_${c_prefix}${export}\$" <<<"$symbols" || problem "$export: missing from the import library"
   else
     in_code "$rva" || problem "$export (ordinal $ordinal) is a function but points outside code"
-    grep -qE " T _${export}\$" <<<"$symbols" || problem "$export: the import library has no call thunk"
+    grep -qE " T ${c_prefix}${export}\$" <<<"$symbols" || problem "$export: the import library has no call thunk"
+    grep -qE " I __imp_${c_prefix}${export}\$" <<<"$symbols" || problem "$export: missing from the import library"
   fi
 done <<<"$listed"
 
 # Only system DLLs: the C++ runtime, libgcc and winpthread are linked in.
+# The same few for either machine (both builds import KERNEL32.dll and
+# msvcrt.dll today).
 while read -r imported; do
   case "${imported,,}" in
     kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ntdll.dll) ;;

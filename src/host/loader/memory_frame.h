@@ -52,8 +52,10 @@ public:
         return changes_ ? changes_->collect() : std::vector<frame::ChangedPixel>{};
     }
 
-    long putRGBCalls() const { return putRGBCalls_; }
-    long putAlphaCalls() const { return putAlphaCalls_; }
+    // 64-bit counts: a frame may have more than 2^31 pixels, and a long has
+    // only 32 bits on 64-bit Windows.
+    std::int64_t putRGBCalls() const { return putRGBCalls_; }
+    std::int64_t putAlphaCalls() const { return putAlphaCalls_; }
 
 private:
     void describe(OutputStart start);
@@ -66,8 +68,8 @@ private:
     const frame::FramePlanes *input_;  // the input, kept or borrowed
     frame::FramePlanes output_;
     std::optional<PixelChanges> changes_;  // in place of output_, with changesOnly
-    long putRGBCalls_ = 0;
-    long putAlphaCalls_ = 0;
+    std::int64_t putRGBCalls_ = 0;
+    std::int64_t putAlphaCalls_ = 0;
 };
 
 }  // namespace tavi::host

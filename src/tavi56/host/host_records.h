@@ -4,7 +4,11 @@
  * Plain C so that any host (ours, or one written in C) can fill them.
  * Every member that can carry a function or an instance is a pointer, so
  * the records are the same on 32-bit and 64-bit builds in meaning, if not
- * in size.
+ * in size. Counts and lengths are int, 32 bits on every build; nothing is
+ * a long, which is 32 bits on 64-bit Windows (LLP64) but 64 on 64-bit
+ * Linux (LP64) and so could never hold a pointer on both.
+ * host_records_layout.h checks every member's place for all three data
+ * models; a change here must be made there too.
  */
 #ifndef TAVI56_HOST_HOST_RECORDS_H
 #define TAVI56_HOST_HOST_RECORDS_H
