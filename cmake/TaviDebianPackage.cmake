@@ -19,8 +19,6 @@ install(FILES ${tavi_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT de
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME tavi COMPONENT debian EXCLUDE_FROM_ALL)
 
-set(TAVI_PACKAGE_MAINTAINER "The Tavi developers <tavi@example.org>"
-  CACHE STRING "The Debian package's Maintainer field")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavi)

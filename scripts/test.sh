@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, then an array job on a
 # one-node Slurm cluster, then the fuzz targets for a bounded time, then the
 # Windows DLLs under Wine. ctest runs the library's routes too: the Python
-# module's pytest suite (tests/python, test "python_module"), the GEGL
+# module's pytest suite (tests/lib/python, test "python_module"), the GEGL
 # operation run by the gegl program, and the Blender add-on run by Blender
 # (tests/lib/blender, test "blender_addon"; skipped, saying why, where
 # Blender cannot render); and, as shipped, what installing gives

@@ -1,4 +1,4 @@
-// scripts/tavi-array.sbatch run as Slurm runs an array task: by bash, with
+// src/farm/tavi-array.sbatch run as Slurm runs an array task: by bash, with
 // the task's variables set as Slurm sets them, over the real tavi command.
 // (scripts/test-farm.sh submits it to a real Slurm cluster too.)
 #include <gtest/gtest.h>

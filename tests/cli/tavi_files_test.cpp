@@ -17,7 +17,7 @@
 
 #include "host/base/temporary_names.h"
 #include "host/files/image_io.h"
-#include "host/files/png_maker.h"
+#include "support/png_maker.h"
 #include "support/command_run.h"
 
 using namespace tavi::host;

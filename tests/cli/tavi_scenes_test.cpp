@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host/files/image_io.h"
-#include "host/files/png_maker.h"
+#include "support/png_maker.h"
 #include "host/scene/filter_chain.h"
 #include "host/scene/scene_file.h"
 #include "support/command_run.h"

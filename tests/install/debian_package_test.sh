@@ -13,50 +13,50 @@ set -euo pipefail
 build=$1
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
-fail() { echo "FAILED: $*" >&2; exit 1; }
+. "$(dirname "$0")/../support/result_lines.sh"
 
 if ! command -v dpkg-deb >/dev/null; then
-  echo "skipped: no dpkg-deb, so no Debian package can be made or unpacked here"
+  skip "no dpkg-deb, so no Debian package can be made or unpacked here"
   exit 77
 fi
 for tool in dpkg-shlibdeps lintian; do
-  command -v "$tool" >/dev/null || fail "no $tool (Debian packages dpkg-dev, lintian): scripts/setup.sh installs it"
+  command -v "$tool" >/dev/null || die "no $tool (Debian packages dpkg-dev, lintian): scripts/setup.sh installs it"
 done
 
 rm -rf "$work"
 mkdir -p "$work"
 work=$(realpath "$work")
 "$CPACK" -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack -G DEB"; }
+  { cat "$work/cpack.log"; die "cpack -G DEB"; }
 deb="$work/package/tavi_${TAVI_VERSION}_$(dpkg --print-architecture).deb"
-[ -f "$deb" ] || { ls "$work/package"; fail "cpack made no $deb"; }
-echo "ok: cpack -G DEB made $(basename "$deb")"
+[ -f "$deb" ] || { ls "$work/package"; die "cpack made no $deb"; }
+pass "cpack -G DEB made $(basename "$deb")"
 
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = tavi ] && [ "$(field Version)" = "$TAVI_VERSION" ] ||
-  fail "the package says it is $(field Package) $(field Version)"
+  die "the package says it is $(field Package) $(field Version)"
 # dpkg-shlibdeps' work: the libraries the binaries link, with versions.
 for library in 'libc6' 'libstdc\+\+6' 'libopenimageio[0-9.]*'; do
-  grep -qE "(^|, )$library \(>= " <<<"$(field Depends)" || fail "Depends lacks $library: $(field Depends)"
+  grep -qE "(^|, )$library \(>= " <<<"$(field Depends)" || die "Depends lacks $library: $(field Depends)"
 done
-[ "$(field Description | wc -l)" -gt 3 ] || fail "the description is one line: $(field Description)"
-echo "ok: Depends: $(field Depends)"
+[ "$(field Description | wc -l)" -gt 3 ] || die "the description is one line: $(field Description)"
+pass "Depends: $(field Depends)"
 
 lintian_out=$(lintian --tag-display-limit 0 --fail-on error,warning "$deb" 2>&1) ||
-  { echo "$lintian_out"; fail "lintian finds errors or warnings in $(basename "$deb")"; }
+  { echo "$lintian_out"; die "lintian finds errors or warnings in $(basename "$deb")"; }
 kept=$(grep -vE '^(#|$)' "$SOURCE_DIR/packaging/debian/lintian-overrides" | awk '{ print $1 }' | sort -u)
 for tag in $kept; do
-  grep -q "$tag" "$SOURCE_DIR/README.md" || fail "the README does not name the lintian tag $tag kept on purpose"
+  grep -q "$tag" "$SOURCE_DIR/README.md" || die "the README does not name the lintian tag $tag kept on purpose"
 done
-echo "ok: lintian: no error, no warning; kept on purpose and in the README: $(echo $kept)"
+pass "lintian: no error, no warning; kept on purpose and in the README: $(echo $kept)"
 
 dpkg-deb -x "$deb" "$work/root"
 cmp -s "$work/root/usr/share/doc/tavi/copyright" "$SOURCE_DIR/packaging/debian/copyright" ||
-  fail "the package's /usr/share/doc/tavi/copyright is not packaging/debian/copyright"
-grep -q "^License: Apache-2.0$" "$work/root/usr/share/doc/tavi/copyright" || fail "the copyright file names no licence"
+  die "the package's /usr/share/doc/tavi/copyright is not packaging/debian/copyright"
+grep -q "^License: Apache-2.0$" "$work/root/usr/share/doc/tavi/copyright" || die "the copyright file names no licence"
 head -1 <(gzip -dc "$work/root/usr/share/doc/tavi/changelog.gz") | grep -q "^tavi ($TAVI_VERSION) " ||
-  fail "the changelog's latest entry is not for $TAVI_VERSION: add one to packaging/debian/changelog"
-[ -f "$work/root/usr/share/man/man1/tavi.1.gz" ] || fail "the package has no manual page"
-echo "ok: /usr/share/doc/tavi/copyright (Apache-2.0), changelog.gz for $TAVI_VERSION, the manual page"
+  die "the changelog's latest entry is not for $TAVI_VERSION: add one to packaging/debian/changelog"
+[ -f "$work/root/usr/share/man/man1/tavi.1.gz" ] || die "the package has no manual page"
+pass "/usr/share/doc/tavi/copyright (Apache-2.0), changelog.gz for $TAVI_VERSION, the manual page"
 
 PYTHON_DIR=$PYTHON_DEBIAN_DIR "$here/check_installed.sh" "$work/root/usr" "$work/check"

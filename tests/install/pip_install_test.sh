@@ -13,7 +13,7 @@
 # numpy), BUILD_PYTHON_PATH (the build tree's folder holding the package).
 set -euo pipefail
 work=$1
-fail() { echo "FAILED: $*" >&2; exit 1; }
+. "$(dirname "$0")/../support/result_lines.sh"
 
 rm -rf "$work"
 mkdir -p "$work/checkout" "$work/elsewhere"
@@ -25,20 +25,20 @@ if git -C "$SOURCE_DIR" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
 else
   tar -C "$SOURCE_DIR" --exclude='./build*' -cf - . | tar -C "$work/checkout" -xf -
 fi
-[ -f "$work/checkout/pyproject.toml" ] || fail "the copy of the checkout has no pyproject.toml"
+[ -f "$work/checkout/pyproject.toml" ] || die "the copy of the checkout has no pyproject.toml"
 
 # pip as on a fresh machine: no settings from this one's environment or files.
 for variable in $(compgen -e | grep '^PIP_' || true); do unset "$variable"; done
 export PIP_CONFIG_FILE=/dev/null
 
-"$PYTHON" -m venv --system-site-packages "$work/venv" || fail "$PYTHON -m venv --system-site-packages"
+"$PYTHON" -m venv --system-site-packages "$work/venv" || die "$PYTHON -m venv --system-site-packages"
 python="$work/venv/bin/python"
 (cd "$work/checkout" && "$python" -m pip install --no-build-isolation --no-index . >"$work/pip.log" 2>&1) ||
-  { tail -40 "$work/pip.log"; fail "pip install --no-build-isolation --no-index ."; }
-echo "ok: pip install --no-build-isolation --no-index . in a fresh venv"
+  { tail -40 "$work/pip.log"; die "pip install --no-build-isolation --no-index ."; }
+pass "pip install --no-build-isolation --no-index . in a fresh venv"
 
 cd "$work/elsewhere"
-"$python" - "$TAVI_VERSION" "$work/venv" <<'EOF' || fail "the pip-installed package"
+"$python" - "$TAVI_VERSION" "$work/venv" <<'EOF' || die "the pip-installed package"
 import importlib.metadata, inspect, pathlib, sys
 import numpy, tavi
 version, venv = sys.argv[1], pathlib.Path(sys.argv[2])
@@ -67,8 +67,8 @@ PYTHONPATH="$BUILD_PYTHON_PATH" "$PYTHON" -c "
 import numpy, tavi
 expected = tavi.antialias(numpy.load('input.npy'), strength=60)
 assert numpy.array_equal(numpy.load('pip.npy'), expected), 'the pip-built package filters differently'
-" || fail "the pip-installed package and the build's differ"
-echo "ok: it filters an array as the build tree's package does"
+" || die "the pip-installed package and the build's differ"
+pass "it filters an array as the build tree's package does"
 
 # mypy, with the venv's packages, finds the stub through py.typed.
 if command -v mypy >/dev/null; then
@@ -82,14 +82,14 @@ version: str = tavi.__version__
 EOF
   printf 'import numpy\nimport tavi\n\ntavi.antialias(numpy.zeros((4, 4, 4), numpy.uint8), strength="high")\n' >bad.py
   mypy --python-executable "$python" --no-incremental good.py >mypy-good.log 2>&1 ||
-    { cat mypy-good.log; fail "mypy finds fault with a correct use of tavi"; }
+    { cat mypy-good.log; die "mypy finds fault with a correct use of tavi"; }
   status=0
   mypy --python-executable "$python" --no-incremental bad.py >mypy-bad.log 2>&1 || status=$?
   # antialias has two forms (a numpy array of a taken dtype, any other
   # array-like): mypy says no form takes a str.
   [ "$status" = 1 ] && grep -q 'bad.py:4: error: No overload variant of "antialias" matches argument types .*"str"' \
-    mypy-bad.log || { cat mypy-bad.log; fail "mypy does not see that strength takes a whole number"; }
-  echo "ok: mypy reads the installed package's types"
+    mypy-bad.log || { cat mypy-bad.log; die "mypy does not see that strength takes a whole number"; }
+  pass "mypy reads the installed package's types"
 else
-  echo "skipped: mypy's check of the types (no mypy; scripts/setup.sh installs it)"
+  skip "mypy's check of the types (no mypy; scripts/setup.sh installs it)"
 fi

@@ -10,7 +10,7 @@
 #include <csignal>
 #include <limits>
 
-#include "png_maker.h"
+#include "support/png_maker.h"
 #include "support/scratch_folder.h"
 
 namespace tavi::host {

@@ -5,8 +5,8 @@ image files compared sample for sample; `tavi process` on the same frames.
 
 Run by ctest (test "blender_addon") with BLENDER, TAVI_EXE,
 TAVI_BLENDER_ZIP, CMAKE, TAVI_BUILD_DIR and TAVI_BLENDER_ADDON_DIR set;
-under the sanitizers also BLENDER_PRELOAD and BLENDER_ASAN_OPTIONS, which
-Blender (and only Blender) is started with. Where there is no Blender, or
+under the sanitizers also TAVI_SANITIZER_PRELOAD and
+TAVI_FOREIGN_ASAN_OPTIONS, which Blender (and only Blender) is started with. Where there is no Blender, or
 it cannot render, the run says why in one line and exits with status 77,
 which ctest counts as skipped.
 """
@@ -75,11 +75,11 @@ def pytest_sessionstart(session):
 
 def _blender_environment(user, temporary):
     environment = dict(os.environ)
-    if os.environ.get("BLENDER_PRELOAD"):
+    if os.environ.get("TAVI_SANITIZER_PRELOAD"):
         # The add-on's module is built with the sanitizers: their runtimes
         # must be loaded before Blender starts.
-        environment["LD_PRELOAD"] = os.environ["BLENDER_PRELOAD"]
-        environment["ASAN_OPTIONS"] = os.environ.get("BLENDER_ASAN_OPTIONS", "")
+        environment["LD_PRELOAD"] = os.environ["TAVI_SANITIZER_PRELOAD"]
+        environment["ASAN_OPTIONS"] = os.environ.get("TAVI_FOREIGN_ASAN_OPTIONS", "")
     if user is not None:
         environment["BLENDER_USER_SCRIPTS"] = str(user / "scripts")
         environment["BLENDER_USER_CONFIG"] = str(user / "config")

@@ -1,4 +1,4 @@
-#include "png_maker.h"
+#include "support/png_maker.h"
 
 #include <array>
 #include <fstream>

@@ -14,7 +14,7 @@ import numpy
 import OpenImageIO as oiio
 import pytest
 
-REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
+REPOSITORY = pathlib.Path(__file__).resolve().parents[3]
 
 
 @pytest.fixture(scope="session")
