@@ -147,7 +147,7 @@ windows_build() {
   cmake --build "$dir" -j "$(nproc)"
 
   echo "== export table of the $bits-bit tavi56.p"
-  if tests/windows/check-exports.sh "$dir/tavi56.p" "$dir/libtavi56.dll.a" src/tavi56/exports.list "$machine"; then
+  if tests/windows/check-exports.sh "$dir/tavi56.p" "$dir/libtavi56.dll.a" "$dir/exports/exports.table" "$machine"; then
     pass "$bits-bit export table: machine, name, ordinals, data, imports"
   else
     fail "$bits-bit export table: machine, name, ordinals, data, imports"
@@ -197,7 +197,7 @@ fi
 # from the zip passes the same export check and the same Wine run.
 for kind in "x86 32 i386 $win32" "x64 64 x86-64 $win64"; do
   read -r folder bits machine dir <<<"$kind"
-  if tests/windows/check-exports.sh "$unpacked/$folder/tavi56.p" "$dir/libtavi56.dll.a" src/tavi56/exports.list \
+  if tests/windows/check-exports.sh "$unpacked/$folder/tavi56.p" "$dir/libtavi56.dll.a" "$dir/exports/exports.table" \
     "$machine"; then
     pass "zip: $folder/tavi56.p has the $bits-bit export table"
   else

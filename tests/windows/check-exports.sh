@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the export table of the Windows build of the module against the
-# export list:
+# export list, as the build read it (exports/exports.table in the build
+# folder: "ORDINAL NAME code|data" a line):
 #   - the export directory names the DLL as its file is named (tavi56.p);
 #   - every listed name is exported with its listed ordinal, and nothing
 #     else is exported, by name or by ordinal alone;
@@ -15,7 +16,7 @@
 # before them, x86-64 does not).
 # Prints one line per problem; exits 1 if there is any.
 #
-#   check-exports.sh DLL IMPORT_LIBRARY EXPORT_LIST [MACHINE]
+#   check-exports.sh DLL IMPORT_LIBRARY EXPORT_TABLE [MACHINE]
 set -euo pipefail
 
 dll=$1
@@ -50,8 +51,7 @@ headers=$("$objdump" -p "$dll")
 sections=$("$objdump" -h "$dll")
 symbols=$("$nm" "$implib")
 
-# The listed exports: "ORDINAL NAME [DATA]", '#' comments.
-listed=$(sed -e 's/#.*//' "$list" | awk 'NF { print $1, $2, ($3 == "DATA" ? "data" : "code") }' | sort -n)
+listed=$(sort -n "$list")
 
 # The DLL's name in its export directory.
 name=$(awk '$1 == "Name" && NF == 3 { print $3; exit }' <<<"$headers")
