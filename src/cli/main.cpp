@@ -55,6 +55,7 @@ int main(int argc, char **argv) {
     cli::addDemoCommand(app, demo);
     cli::PanelOptions panel;
     cli::addPanelCommand(app, panel);
+    panel.commandLine.assign(argv, argv + argc);
     // Parse errors repeat what was typed: a control character in it would
     // reach the terminal.
     app.failure_message([](const CLI::App *, const CLI::Error &e) {

@@ -17,4 +17,9 @@ public:
 // Throws ModuleNotFound.
 std::filesystem::path findModule(const std::filesystem::path &given);
 
+// The panel's window program, tavi-panel-window, found as the module is:
+// beside this program, else where `cmake --install` puts it. Throws
+// std::runtime_error naming both places.
+std::filesystem::path findWindowProgram();
+
 }  // namespace tavi::cli

@@ -83,7 +83,7 @@ int runPanel(const fs::path &modulePath, const PanelOptions &options) {
         if (!script.valid()) throw UsageError(describeError(script.source(), *script.error()));
         player.emplace(std::move(script));
     } else {
-        window.emplace(options.events);
+        window.emplace(options.events, options.commandLine);
     }
 
     host::files::IoResult<host::files::LoadedStored> loaded =

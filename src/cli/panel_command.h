@@ -3,6 +3,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "cli/frame_options.h"
 #include "cli/settings_options.h"
@@ -21,6 +23,8 @@ struct PanelOptions {
     std::filesystem::path events;  // testing aid: synthetic input for the window
     std::filesystem::path canvas;
     std::filesystem::path screenshot;
+    // The process's own arguments, handed on to the window program.
+    std::vector<std::string> commandLine;
 };
 
 void addPanelCommand(CLI::App &app, PanelOptions &options);

@@ -9,7 +9,7 @@ bool panelWindowBuiltIn() { return false; }
 
 struct PanelWindowUser::Window {};
 
-PanelWindowUser::PanelWindowUser(const std::filesystem::path &) {
+PanelWindowUser::PanelWindowUser(const std::filesystem::path &, const std::vector<std::string> &) {
     throw UsageError("this tavi was built without the panel window; play a session with --script FILE");
 }
 

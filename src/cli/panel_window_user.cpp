@@ -1,3 +1,5 @@
+// `tavi panel` without a script, in the window program: the panel in a
+// window on the display.
 #include "cli/panel_window_user.h"
 
 #include <exception>
@@ -32,7 +34,7 @@ std::optional<gui::SyntheticInput> loadEvents(const std::filesystem::path &event
 
 }  // namespace
 
-PanelWindowUser::PanelWindowUser(const std::filesystem::path &events) {
+PanelWindowUser::PanelWindowUser(const std::filesystem::path &events, const std::vector<std::string> &) {
     std::optional<gui::SyntheticInput> input = loadEvents(events);
     try {
         window_ = std::make_unique<Window>(std::move(input));

@@ -1,9 +1,16 @@
 // The user of `tavi panel` without a script: a person at the panel window.
+//
+// The window is a program of its own, tavi-panel-window, so that a tavi
+// run that opens no window maps none of its libraries (SDL2, OpenGL, X11,
+// Wayland, sound). In the tavi command, making a PanelWindowUser hands the
+// whole command line over to that program, before any work is done; the
+// program itself shows the window.
 #pragma once
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/panel/host_panel.h"
 
@@ -14,11 +21,15 @@ bool panelWindowBuiltIn();
 
 class PanelWindowUser {
 public:
-    // Makes sure there is a display to show the window on, before any work
-    // is done: throws std::runtime_error saying why not (exit status 1), or
-    // UsageError when `events` cannot be read or is not a valid events file
-    // (a testing aid: synthetic input; empty for a real user).
-    explicit PanelWindowUser(const std::filesystem::path &events);
+    // In the tavi command: runs the window program with `commandLine` (this
+    // process's arguments) in this process's place, or throws
+    // std::runtime_error saying why it cannot (exit status 1). In the
+    // window program: makes sure there is a display to show the window on,
+    // before any work is done: throws std::runtime_error saying why not
+    // (exit status 1), or UsageError when `events` cannot be read or is not
+    // a valid events file (a testing aid: synthetic input; empty for a real
+    // user).
+    PanelWindowUser(const std::filesystem::path &events, const std::vector<std::string> &commandLine);
     ~PanelWindowUser();
     PanelWindowUser(const PanelWindowUser &) = delete;
     PanelWindowUser &operator=(const PanelWindowUser &) = delete;

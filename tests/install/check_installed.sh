@@ -8,9 +8,10 @@
 #
 # PREFIX is the install prefix (/usr inside an unpacked package); WORK a
 # scratch folder. From the environment: TAVI_VERSION, BUILD_TAVI (the build
-# tree's tavi), SOURCE_DIR, CC, MODULE_DIR, DATA_DIR, PYTHON_DIR, GEGL_DIR (relative
-# to PREFIX), PYTHON and GEGL_PROGRAM (empty: that part is not checked,
-# and a line says so).
+# tree's tavi), SOURCE_DIR, CC, MODULE_DIR, DATA_DIR, PYTHON_DIR, GEGL_DIR
+# (relative to PREFIX), WINDOW (set where the build has the panel's
+# window), PYTHON and GEGL_PROGRAM (empty: that part is not checked, and a
+# line says so).
 set -euo pipefail
 prefix=$(realpath "$1")
 work=$2
@@ -34,6 +35,19 @@ cmp -s "$work/installed.png" "$work/built.png" ||
   die "the installed tavi process writes other bytes than the built one"
 ! cmp -s "$work/installed.png" "$work/demo/input.png" || die "the installed tavi process changed nothing"
 pass "tavi process from $prefix/bin gives the build's bytes"
+
+# The panel's window program beside the module, which tavi panel hands a
+# session without a script to: with no display, it says so (status 1).
+if [ -n "${WINDOW:-}" ]; then
+  [ -x "$prefix/$MODULE_DIR/tavi-panel-window" ] || die "no $prefix/$MODULE_DIR/tavi-panel-window"
+  status=0
+  message=$(env -i "$prefix/bin/tavi" panel "$work/installed.png" 2>&1) || status=$?
+  [ "$status" -eq 1 ] && grep -q "display" <<<"$message" ||
+    die "the installed tavi panel without a script and without a display (status $status): $message"
+  pass "tavi panel hands a window session to $prefix/$MODULE_DIR/tavi-panel-window"
+else
+  skip "the panel's window program (the build has no window)"
+fi
 
 # The farm's array job script, ready for sbatch.
 array_script="$prefix/${DATA_DIR:-share/tavi}/tavi-array.sbatch"
