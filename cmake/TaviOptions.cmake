@@ -1,7 +1,7 @@
 # Every choice a build of Tavi takes, in one place: what is built, and
 # where cmake --install puts it. Each defaults to what this machine can
-# build; asked for ON without what it needs, configuring stops and says
-# what to install.
+# build (see tavi_part below); asked for ON without what it needs,
+# configuring stops and says what to install.
 #
 #   TAVI_TOOLS     the tavi command and image files (OpenImageIO, CLI11)
 #   TAVI_TESTS     the test suite (GoogleTest); needs TAVI_TOOLS
@@ -23,7 +23,6 @@ else()
   set(tavi_native_default ON)
 endif()
 option(TAVI_TOOLS "Build the host's tools: the tavi command and image files (OpenImageIO, CLI11)" ${tavi_native_default})
-option(TAVI_TESTS "Build the test suite (GoogleTest)" ${TAVI_TOOLS})
 option(TAVI_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(TAVI_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 
@@ -32,8 +31,6 @@ function(tavi_needs option needed why)
     message(FATAL_ERROR "${option} needs ${needed}: ${why}")
   endif()
 endfunction()
-tavi_needs(TAVI_TESTS TAVI_TOOLS "the suites test the tools too")
-
 # What the optional parts need, looked for quietly.
 find_package(PkgConfig QUIET)
 set(tavi_gui_found OFF)
@@ -82,25 +79,49 @@ if(benchmark_FOUND)
   set(tavi_bench_found ON)
 endif()
 
-# Each part is on by default where what it needs is there.
-macro(tavi_default variable)
-  if(${ARGN})
-    set(${variable} ON)
-  else()
-    set(${variable} OFF)
+# The parts that depend on what is installed are AUTO by default: on where
+# what they need is found, each time CMake configures, so a build made
+# before the test suite's packages were installed takes them up once they
+# are. ON asks for a part (configuring stops where it cannot be built),
+# OFF leaves it out.
+function(tavi_part option help found)
+  set(${option} AUTO CACHE STRING "${help}: ON, OFF or AUTO (where what it needs is found)")
+  set_property(CACHE ${option} PROPERTY STRINGS AUTO ON OFF)
+  if(${option} STREQUAL "AUTO")
+    if(${found})
+      set(${option} ON PARENT_SCOPE)
+    else()
+      set(${option} OFF PARENT_SCOPE)
+    endif()
   endif()
-endmacro()
-tavi_default(tavi_gui_default tavi_gui_found AND TAVI_TOOLS)
-option(TAVI_GUI "Build the settings panel's window for 'tavi panel' (SDL2, Dear ImGui, OpenGL)" ${tavi_gui_default})
+endfunction()
+find_package(GTest QUIET)
+set(tavi_tests_found OFF)
+if(GTest_FOUND AND TAVI_TOOLS)
+  set(tavi_tests_found ON)
+endif()
+tavi_part(TAVI_TESTS "Build the test suite (GoogleTest)" tavi_tests_found)
+tavi_part(TAVI_GUI "Build the settings panel's window for 'tavi panel' (SDL2, Dear ImGui, OpenGL)" tavi_gui_found)
 option(TAVI_LIBRARY "Build the C library libtavi (include/tavi/tavi.h)" ${TAVI_TOOLS})
-tavi_default(tavi_python_default tavi_python_found AND TAVI_LIBRARY)
-option(TAVI_PYTHON "Build the Python module tavi (pybind11, numpy)" ${tavi_python_default})
-option(TAVI_BLENDER "Build the Blender add-on (build/blender/tavi_blender.zip)" ${TAVI_PYTHON})
-tavi_default(tavi_gegl_default tavi_gegl_found AND TAVI_LIBRARY)
-option(TAVI_GEGL "Build the GEGL operation tavi:antialias (libgegl-dev)" ${tavi_gegl_default})
-tavi_default(tavi_bench_default tavi_bench_found AND TAVI_TOOLS)
-option(TAVI_BENCH "Build the benchmarks in bench/ (Google Benchmark)" ${tavi_bench_default})
+set(tavi_python_possible OFF)
+if(tavi_python_found AND TAVI_LIBRARY)
+  set(tavi_python_possible ON)
+endif()
+tavi_part(TAVI_PYTHON "Build the Python module tavi (pybind11, numpy)" tavi_python_possible)
+tavi_part(TAVI_BLENDER "Build the Blender add-on (build/blender/tavi_blender.zip)" TAVI_PYTHON)
+set(tavi_gegl_possible OFF)
+if(tavi_gegl_found AND TAVI_LIBRARY)
+  set(tavi_gegl_possible ON)
+endif()
+tavi_part(TAVI_GEGL "Build the GEGL operation tavi:antialias (libgegl-dev)" tavi_gegl_possible)
+set(tavi_bench_possible OFF)
+if(tavi_bench_found AND TAVI_TOOLS)
+  set(tavi_bench_possible ON)
+endif()
+tavi_part(TAVI_BENCH "Build the benchmarks in bench/ (Google Benchmark)" tavi_bench_possible)
 
+tavi_needs(TAVI_TESTS TAVI_TOOLS "the suites test the tools too")
+tavi_needs(TAVI_TESTS GTest_FOUND "install libgtest-dev libgmock-dev (scripts/setup-tests.sh does)")
 tavi_needs(TAVI_GUI TAVI_TOOLS "the window is the tavi command's")
 tavi_needs(TAVI_LIBRARY TAVI_TOOLS "the library uses the host's frame rules and settings")
 tavi_needs(TAVI_PYTHON TAVI_LIBRARY "the module works through it")

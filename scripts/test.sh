@@ -11,7 +11,7 @@
 # an offline pip install).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup-tests.sh
 
 echo "== build and test"
 BUILD_DIR=build scripts/build.sh
