@@ -74,7 +74,7 @@ def test_asking_for_an_encoding_writes_the_file_again(photo, tmp_path):
     ("out.png", ["-d", "half"], "PNG files hold uint8 or uint16 samples, not half"),
     ("out.png", ["--quality", "50"], "--quality applies to lossy compression"),
     ("out.tif", ["--compression", "zstd"], "TIFF files have no compression zstd"),
-    ("out.exr", ["--compression", "zip:x"], "compression level in zip:x is no whole number"),
+    ("out.exr", ["--compression", "zip:x"], "the level of zip compression is a whole number from 1 to 9"),
     ("out.jpg", ["--quality", "0"], "--quality"),
 ])
 def test_what_a_format_cannot_do_is_refused_before_any_work(photo, tmp_path, output, flags, says):

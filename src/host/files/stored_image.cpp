@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/files/file_reading.h"
 #include "host/files/stored_parts.h"
 
 namespace tavi::host::files {

@@ -36,6 +36,7 @@ enum class AlphaChoice {
 // name before anything is read.
 struct OutputFormat {
     std::string name;                // the writer's name: "png", "openexr", "tiff", ...
+    std::filesystem::path file;      // the output named
     bool associatedOnly = false;     // holds premultiplied colour only (OpenEXR)
     bool keepsColourModels = false;  // holds CMYK and CIELAB as they are (TIFF)
 };

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/files/oiio_files.h"
+#include "host/files/oiio.h"
 #include "host/files/stored_image.h"
 
 namespace tavi::host::files::detail {
@@ -54,8 +54,9 @@ struct StoredParts {
     bool rawColour = false;
     // CMYK read as it is stored: the filter sees C, M and Y as colour.
     bool inks = false;
-    // A Targa file's alpha type as its extension area gives it (-1: none).
-    int targaAlphaType = -1;
+    // What the file itself says its fourth channel is, where its reader
+    // does not (a Targa file's alpha type; -1: nothing).
+    int alphaType = -1;
     // A small preview the file carries (Targa's postage stamp).
     std::shared_ptr<files::OIIO::ImageBuf> thumbnail;
 

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <new>
 
-#include "host/files/input_checks.h"
-#include "host/files/formats/jpeg_markers.h"
-#include "host/files/stored_parts.h"
-#include "host/files/formats/targa_extension.h"
+#include "host/files/file_messages.h"
+#include "host/files/file_reading.h"
+#include "host/files/formats/format_rules.h"
 #include "host/files/formats/tiff_labels.h"
+#include "host/files/input_checks.h"
+#include "host/files/stored_parts.h"
 
 namespace fs = std::filesystem;
 
@@ -100,20 +101,19 @@ std::optional<std::string> pickTreated(StoredParts &stored, const std::string &w
 }
 
 // The first part's alpha channel, where its fourth channel really is one:
-// a Targa file's extension area can say it is no alpha (types 0 and 1) or
-// data to keep as it is (type 2); a CMYK file's fourth channel is black.
-int alphaOf(const OIIO::ImageSpec &spec, std::string_view format, int targaAlphaType) {
+// the file itself can say it is no alpha (a Targa file's alpha type); a
+// CMYK file's fourth channel is black.
+int alphaOf(const OIIO::ImageSpec &spec, const FormatRules &rules, int alphaType) {
     int alpha = spec.alpha_channel >= 0 && spec.alpha_channel < spec.nchannels ? spec.alpha_channel : -1;
-    if (format == "targa" && !targaHasAlpha(targaAlphaType)) alpha = -1;
+    if (!rules.alphaTypeIsAlpha(alphaType)) alpha = -1;
     if (holdsInks(spec) && alpha == 3) alpha = spec.nchannels > 4 ? 4 : -1;
     return alpha;
 }
 
 // How the file labels the treated colour: premultiplied or straight.
-frame::AlphaForm labelOf(const OIIO::ImageSpec &spec, std::string_view format, int targaAlphaType, bool hasAlpha) {
+frame::AlphaForm labelOf(const OIIO::ImageSpec &spec, const FormatRules &rules, int alphaType, bool hasAlpha) {
     if (!hasAlpha) return frame::AlphaForm::straight;
-    if (format == "targa")
-        return targaPremultiplied(targaAlphaType) ? frame::AlphaForm::associated : frame::AlphaForm::straight;
+    if (std::optional<frame::AlphaForm> form = rules.alphaTypeForm(alphaType)) return *form;
     return alphaAssociated(spec) ? frame::AlphaForm::associated : frame::AlphaForm::straight;
 }
 
@@ -211,6 +211,7 @@ IoResult<StoredParts> describeFile(const fs::path &path) {
         auto opened = openStored(path);
         if (!opened) return IoResult<StoredParts>::failure(opened.error());
         StoredParts stored;
+        stored.format = opened.value()->format_name();
         if (auto problem = describeParts(*opened.value(), stored))
             return IoResult<StoredParts>::failure(path.string() + ": " + *problem);
         for (StoredPart &part : stored.parts)
@@ -227,6 +228,8 @@ std::optional<std::string> readProblem(const fs::path &path, const ReadRequest &
     const IoResult<StoredParts> stored = describeFile(path);
     if (!stored) return stored.error();
     const OIIO::ImageSpec &first = stored->parts.front().spec();
+    const bool converting = holdsOtherColourModel(first) && request.output && !request.output->keepsColourModels;
+    if (auto hazard = rulesFor(stored->format).readHazard(first, converting)) return path.string() + ": " + *hazard;
     if (auto shortfall = memoryShortfall(first.width, first.height, stored->bytes(), request.filters))
         return path.string() + ": " + *shortfall;
     return std::nullopt;
@@ -239,35 +242,86 @@ IoResult<std::uint64_t> frameMemory(const fs::path &path, const ReadRequest &req
     return frameBytesNeeded(first.width, first.height, stored->bytes(), request.filters);
 }
 
+namespace {
+
+// How a file is read for the output it goes to, decided from a first look
+// at its header.
+struct ReadPlan {
+    const FormatRules *rules = nullptr;
+    OIIO::ImageSpec first;
+    int alphaType = -1;
+    ReaderSettings settings;
+    bool premultiply = false;       // straight colour premultiplied as it is read
+    bool premultiplyAfter = false;  // that done here after reading, not by the reader
+};
+
+ReadPlan planRead(const fs::path &path, OIIO::ImageInput &look, const ReadRequest &request) {
+    ReadPlan plan;
+    plan.rules = &rulesFor(look.format_name());
+    plan.first = look.spec();
+    plan.alphaType = plan.rules->alphaType(path);
+    // CMYK and CIELAB are read as stored where the output keeps them, and
+    // as RGB otherwise, as OpenImageIO converts them.
+    plan.settings.rawColour =
+        holdsOtherColourModel(plan.first) && (!request.output || request.output->keepsColourModels);
+    // Straight colour bound for a format that holds only premultiplied
+    // colour is premultiplied as it is read, as OpenImageIO converts it;
+    // unless the user says the file's colour is premultiplied already.
+    const bool hasAlpha = alphaOf(plan.first, *plan.rules, plan.alphaType) >= 0;
+    plan.premultiply = request.output && request.output->associatedOnly && request.output->name != plan.rules->name() &&
+                       hasAlpha &&
+                       labelOf(plan.first, *plan.rules, plan.alphaType, true) == frame::AlphaForm::straight &&
+                       request.alpha != AlphaChoice::premultiplied;
+    plan.premultiplyAfter = plan.premultiply && plan.rules->premultiplyAfterReading();
+    plan.settings.keepStraight = !plan.premultiply || plan.premultiplyAfter;
+    return plan;
+}
+
+// The treated layer, its alpha, and the forms the colour is taken in and
+// labelled with.
+std::optional<std::string> settleTreated(StoredParts &stored, const ReadPlan &plan, const ReadRequest &request) {
+    const int alpha = alphaOf(stored.parts.front().spec(), *plan.rules, plan.alphaType);
+    if (auto problem = pickTreated(stored, request.layer, alpha)) return problem;
+    if (!plan.rules->alphaTypeIsAlpha(plan.alphaType)) stored.channel[3] = -1;  // named A, but no alpha
+    const bool treatedAlpha = stored.channel[3] >= 0;
+    stored.label = plan.premultiply ? frame::AlphaForm::associated
+                                    : labelOf(stored.treatedLevel().spec, *plan.rules, plan.alphaType, treatedAlpha);
+    stored.form = request.alpha == AlphaChoice::straight        ? frame::AlphaForm::straight
+                  : request.alpha == AlphaChoice::premultiplied ? frame::AlphaForm::associated
+                                                                : stored.label;
+    stored.inks = plan.settings.rawColour && holdsInks(plan.first);
+    return std::nullopt;
+}
+
+// What is left once the samples are in: premultiplying where the reader
+// must not, the thumbnail, CIELAB's signs.
+void finishSamples(StoredParts &stored, OIIO::ImageInput &input, const ReadPlan &plan) {
+    if (plan.premultiplyAfter)
+        for (StoredPart &part : stored.parts)
+            for (StoredLevel &level : part.levels) premultiplyFloats(level);
+    auto thumbnail = std::make_shared<OIIO::ImageBuf>();
+    if (input.get_thumbnail(*thumbnail, 0) && thumbnail->initialized()) stored.thumbnail = std::move(thumbnail);
+    (void)input.geterror();
+    if (plan.settings.rawColour)
+        for (StoredPart &part : stored.parts)
+            for (StoredLevel &level : part.levels) flipLabSigns(level);
+    stored.rawColour = plan.settings.rawColour;
+}
+
+}  // namespace
+
 IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &request) {
-    const std::string name = path.string();
     using Result = IoResult<LoadedStored>;
+    const std::string name = path.string();
     try {
         // A first look, with the samples as stored, says what the file holds.
-        ReaderSettings settings;
-        auto opened = openStored(path, settings);
+        auto opened = openStored(path);
         if (!opened) return Result::failure(opened.error());
-        const std::string format = opened.value()->format_name();
-        const OIIO::ImageSpec first = opened.value()->spec();
-
-        // CMYK and CIELAB are read as stored where the output keeps them,
-        // and as RGB otherwise, as OpenImageIO converts them.
-        settings.rawColour = holdsOtherColourModel(first) && (!request.output || request.output->keepsColourModels);
-        const int targaType = format == "targa" ? targaAlphaType(path) : -1;
-
-        // Straight colour bound for a format that holds only premultiplied
-        // colour is premultiplied by the reader, as OpenImageIO converts it;
-        // unless the user says the file's colour is premultiplied already.
-        const bool hasAlpha = alphaOf(first, format, targaType) >= 0;
-        const bool premultiply = request.output && request.output->associatedOnly && request.output->name != format &&
-                                 hasAlpha && labelOf(first, format, targaType, true) == frame::AlphaForm::straight &&
-                                 request.alpha != AlphaChoice::premultiplied;
-        // OpenImageIO's TIFF reader premultiplies partial tiles twice; its
-        // arithmetic is a float multiplication, done here instead.
-        const bool premultiplyHere = premultiply && format == "tiff";
-        settings.keepStraight = !premultiply || premultiplyHere;
-        if (settings.rawColour || premultiply) {
-            opened = openStored(path, settings);
+        const ReadPlan plan = planRead(path, *opened.value(), request);
+        if (auto hazard = plan.rules->readHazard(plan.first, !plan.settings.rawColour))
+            return Result::failure(name + ": " + *hazard);
+        if (plan.settings.rawColour || plan.premultiply) {
+            opened = openStored(path, plan.settings);
             if (!opened) return Result::failure(opened.error());
         }
         OIIO::ImageInput &input = *opened.value();
@@ -275,36 +329,16 @@ IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &reque
         LoadedStored loaded;
         StoredParts &stored = *loaded.image.parts_;
         stored.source = path;
-        stored.format = format;
-        stored.targaAlphaType = targaType;
-        stored.premultipliedOnReading = premultiply;
+        stored.format = plan.rules->name();
+        stored.alphaType = plan.alphaType;
+        stored.premultipliedOnReading = plan.premultiply;
         if (auto problem = describeParts(input, stored)) return Result::failure(name + ": " + *problem);
-        const int alpha = alphaOf(stored.parts.front().spec(), format, targaType);
-        if (auto problem = pickTreated(stored, request.layer, alpha)) return Result::failure(name + ": " + *problem);
-        if (format == "targa" && !targaHasAlpha(targaType)) stored.channel[3] = -1;  // named A, but no alpha
-
-        const bool treatedAlpha = stored.channel[3] >= 0;
-        stored.label = premultiply ? frame::AlphaForm::associated
-                                   : labelOf(stored.treatedLevel().spec, format, targaType, treatedAlpha);
-        stored.form = request.alpha == AlphaChoice::straight        ? frame::AlphaForm::straight
-                      : request.alpha == AlphaChoice::premultiplied ? frame::AlphaForm::associated
-                                                                    : stored.label;
-        stored.inks = settings.rawColour && holdsInks(first);
-
+        if (auto problem = settleTreated(stored, plan, request)) return Result::failure(name + ": " + *problem);
         if (auto problem = readPixels(path, input, stored, request.filters, loaded.notices))
             return Result::failure(*problem);
-        if (premultiplyHere)
-            for (StoredPart &part : stored.parts)
-                for (StoredLevel &level : part.levels) premultiplyFloats(level);
-        if (format == "jpeg" && !jpegIsWhole(path))
-            return Result::failure(damagedFile(path, format, "the file ends before its last marker: it is truncated"));
-        auto thumbnail = std::make_shared<OIIO::ImageBuf>();
-        if (input.get_thumbnail(*thumbnail, 0) && thumbnail->initialized()) stored.thumbnail = std::move(thumbnail);
-        (void)input.geterror();
-        if (settings.rawColour)
-            for (StoredPart &part : stored.parts)
-                for (StoredLevel &level : part.levels) flipLabSigns(level);
-        stored.rawColour = settings.rawColour;
+        if (auto damage = plan.rules->damage(path))
+            return Result::failure(damagedFile(path, plan.rules->name(), *damage));
+        finishSamples(stored, input, plan);
         input.close();
         return loaded;
     } catch (const std::bad_alloc &) {

@@ -1,5 +1,7 @@
 #include "host/files/formats/jpeg_markers.h"
 
+#include "host/files/file_reading.h"
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -10,11 +12,6 @@
 namespace tavi::host::files {
 
 namespace {
-
-std::vector<unsigned char> fileBytes(const std::filesystem::path &file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Walks the markers after the start of image, handing each segment's
 // marker and payload to `visit`, until visit says stop or the end-of-image

@@ -61,7 +61,32 @@ OIIO::ImageSpec plainSamplesSpec(OIIO::ImageSpec spec) {
 
 bool holdsOtherColourModel(const OIIO::ImageSpec &spec) { return holdsInks(spec) || labelledLab(spec); }
 
-bool needsRelabelling(const OIIO::ImageSpec &spec) { return holdsOtherColourModel(spec); }
+namespace {
+
+// Grey with more than an alpha channel beside it: its writer, taking any
+// three channels for RGB, would rename them.
+bool greyWithExtras(const OIIO::ImageSpec &spec) {
+    const int photometric = photometricOf(spec);
+    return (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) && spec.nchannels >= 3;
+}
+
+// The extra samples of grey: alpha where the subimage has it, the others
+// unspecified, as they were read.
+std::vector<std::uint16_t> greyExtras(const OIIO::ImageSpec &spec) {
+    std::vector<std::uint16_t> extras;
+    for (int c = 1; c < spec.nchannels; ++c) {
+        if (c != spec.alpha_channel)
+            extras.push_back(EXTRASAMPLE_UNSPECIFIED);
+        else
+            extras.push_back(spec.get_int_attribute("oiio:UnassociatedAlpha", 0) ? EXTRASAMPLE_UNASSALPHA
+                                                                                 : EXTRASAMPLE_ASSOCALPHA);
+    }
+    return extras;
+}
+
+}  // namespace
+
+bool needsRelabelling(const OIIO::ImageSpec &spec) { return holdsOtherColourModel(spec) || greyWithExtras(spec); }
 
 std::optional<std::string> relabelTiff(const std::filesystem::path &written,
                                        const std::vector<OIIO::ImageSpec> &sources) {
@@ -85,6 +110,10 @@ std::optional<std::string> relabelTiff(const std::filesystem::path &written,
                     TIFFSetField(tiff.get(), TIFFTAG_EXTRASAMPLES, std::uint16_t(rest.size()), rest.data());
                 }
             }
+        } else if (greyWithExtras(spec)) {
+            TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, std::uint16_t(photometricOf(spec)));
+            const std::vector<std::uint16_t> extras = greyExtras(spec);
+            TIFFSetField(tiff.get(), TIFFTAG_EXTRASAMPLES, std::uint16_t(extras.size()), extras.data());
         } else {
             TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, std::uint16_t(photometricOf(spec)));
         }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/files/oiio_files.h"
+#include "host/files/oiio.h"
 
 namespace tavi::host::files {
 
