@@ -215,7 +215,8 @@ TEST_F(ImageIoFormats, JpegDropsAlphaAndSaysItIsLossy) {
     auto written = files::writeImage(folder / "frame.jpg", original);
     ASSERT_TRUE(written) << written.error();
     ASSERT_EQ(written->size(), 2u);
-    for (const std::string &notice : *written) EXPECT_TRUE(startsWith(notice, (folder / "frame.jpg").string() + ": "));
+    for (const std::string &notice : written.value())
+        EXPECT_TRUE(startsWith(notice, (folder / "frame.jpg").string() + ": "));
     EXPECT_NE(written->at(0).find("alpha"), std::string::npos);
     EXPECT_NE(written->at(1).find("JPEG is lossy: every pixel is encoded again at quality 95"), std::string::npos);
     auto loaded = files::readImage(folder / "frame.jpg");
