@@ -20,6 +20,7 @@
 #include "host/files/filter_file.h"
 #include "cli/decimal_option.h"
 #include "cli/dry_run.h"
+#include "cli/frame_checks.h"
 #include "cli/frame_chunk.h"
 #include "cli/frame_range.h"
 #include "cli/frame_workers.h"
@@ -184,6 +185,7 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
 
     const bool makesFolder = !options.output.empty() && options.output.back() == '/';
     checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path(), options.encoding.encoding());
+    checkFramesFit(tasks, options.frame.request(), options.encoding.encoding());
 
     host::FilterModule module(modulePath);
     const SceneInUse inUse = resolveFilters(module, options.settings);

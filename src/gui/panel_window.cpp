@@ -135,9 +135,8 @@ bool escapePressed() {
            !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
 }
 
-}  // namespace
-
-int PanelWindow::run(host::HostPanel &panel) {
+// The window for the panel, the size of its picture and the button row.
+WindowHandle makeWindow(const host::HostPanel &panel) {
     // The first click on a window that is not yet focused reaches the
     // control under the pointer.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -146,6 +145,64 @@ int PanelWindow::run(host::HostPanel &panel) {
                                          panel.width(), windowHeightFor(panel), SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN),
                         &SDL_DestroyWindow);
     if (!window) failWith("no window");
+    return window;
+}
+
+// Hands the events waiting to ImGui and the pointer; whether the window
+// was closed among them.
+bool takeEvents(PointerInput &pointer, std::uint32_t windowId) {
+    SDL_Event event;
+    bool closed = false;
+    while (SDL_PollEvent(&event)) {
+        ImGui_ImplSDL2_ProcessEvent(&event);
+        pointer.see(event);
+        closed = closed || event.type == SDL_QUIT ||
+                 (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
+                  event.window.windowID == windowId);
+        if (closed) break;
+    }
+    return closed;
+}
+
+// Draws the frame ImGui made on the panel's grey, writes the screenshot
+// asked for, and shows it.
+void present(SDL_Window *window, const std::optional<std::filesystem::path> &screenshot) {
+    ImGui::Render();
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    glViewport(0, 0, width, height);
+    glClearColor(host::kPanelGrey.r / 255.0f, host::kPanelGrey.g / 255.0f, host::kPanelGrey.b / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    if (screenshot) host::files::writePicture(*screenshot, captureFramebuffer(width, height));
+    SDL_GL_SwapWindow(window);
+}
+
+}  // namespace
+
+// The next frame's played input, or a wait for a user's.
+SyntheticInput::Frame PanelWindow::nextFrame(std::uint32_t windowId) {
+    if (!input_) {
+        SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+        return {};
+    }
+    if (input_->finished()) throw std::runtime_error("the events ran out with the panel window still open; cancelled");
+    return input_->playFrame(windowId);
+}
+
+void PanelWindow::startFrame(PointerInput &pointer) const {
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGuiIO &io = ImGui::GetIO();
+    pointer.applyTo(io);
+    // Played input runs frame by frame, not by the clock.
+    if (input_) io.DeltaTime = kSyntheticFrameSeconds;
+    ImGui::NewFrame();
+}
+
+int PanelWindow::run(host::HostPanel &panel) {
+    WindowHandle window = makeWindow(panel);
     const char *glslVersion = nullptr;
     GlContext context(window.get(), glslVersion);
     if (SDL_GL_MakeCurrent(window.get(), context.get()) != 0) failWith("no current OpenGL context");
@@ -157,53 +214,17 @@ int PanelWindow::run(host::HostPanel &panel) {
     PictureTexture texture;
     PanelWidgets widgets;
     PointerInput pointer;
-
     for (;;) {
-        SyntheticInput::Frame orders;
-        if (input_) {
-            if (input_->finished())
-                throw std::runtime_error("the events ran out with the panel window still open; cancelled");
-            orders = input_->playFrame(windowId);
-        } else {
-            SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
-        }
-
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            ImGui_ImplSDL2_ProcessEvent(&event);
-            pointer.see(event);
-            const bool closed = event.type == SDL_QUIT ||
-                                (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
-                                 event.window.windowID == windowId);
-            if (closed) return 0;
-        }
+        const SyntheticInput::Frame orders = nextFrame(windowId);
+        if (takeEvents(pointer, windowId)) return 0;
         followPanelSize(window.get(), panel);
-
-        ImGui_ImplOpenGL3_NewFrame();
-        ImGui_ImplSDL2_NewFrame();
-        ImGuiIO &io = ImGui::GetIO();
-        pointer.applyTo(io);
-        // Played input runs frame by frame, not by the clock.
-        if (input_) io.DeltaTime = kSyntheticFrameSeconds;
-        ImGui::NewFrame();
-
+        startFrame(pointer);
         if (escapePressed()) {
             ImGui::EndFrame();
             return 0;
         }
         const int answer = drawFrame(panel, widgets, texture);
-
-        ImGui::Render();
-        int width = 0;
-        int height = 0;
-        SDL_GL_GetDrawableSize(window.get(), &width, &height);
-        glViewport(0, 0, width, height);
-        glClearColor(host::kPanelGrey.r / 255.0f, host::kPanelGrey.g / 255.0f, host::kPanelGrey.b / 255.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-        if (orders.screenshot) host::files::writePicture(*orders.screenshot, captureFramebuffer(width, height));
-        SDL_GL_SwapWindow(window.get());
-
+        present(window.get(), orders.screenshot);
         if (answer >= 0) return answer;
     }
 }

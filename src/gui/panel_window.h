@@ -8,12 +8,15 @@
 // picture. Closing the window or pressing Escape is Cancel.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "host/panel/host_panel.h"
 #include "gui/synthetic_input.h"
 
 namespace tavi::gui {
+
+class PointerInput;
 
 inline constexpr int kButtonRowHeight = 32;
 
@@ -29,6 +32,9 @@ public:
     int run(host::HostPanel &panel);
 
 private:
+    SyntheticInput::Frame nextFrame(std::uint32_t windowId);
+    void startFrame(PointerInput &pointer) const;
+
     std::optional<SyntheticInput> input_;
 };
 

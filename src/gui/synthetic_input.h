@@ -28,9 +28,14 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+union SDL_Event;
+
 namespace tavi::gui {
+
+class LineError;
 
 // A steps file that cannot be read or makes no sense; the message names
 // the file and line.
@@ -75,6 +80,11 @@ private:
         std::string text;
         std::filesystem::path file;
     };
+
+    Step &add(Step::Kind kind);
+    void addSteps(std::string_view command, std::string_view rest, const LineError &fail);
+    void motionTo(const Step &step, std::uint32_t windowId, SDL_Event &event);
+    void button(bool down, std::uint32_t windowId, SDL_Event &event);
 
     std::vector<Step> frames_;  // one step a frame
     std::size_t next_ = 0;

@@ -1,5 +1,7 @@
 #include "host/files/careful_write.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -13,18 +15,44 @@ namespace fs = std::filesystem;
 
 namespace tavi::host::files {
 
+namespace {
+
+// The format whose reader takes files of this extension (".psd"), from
+// OpenImageIO's list of every format's extensions.
+std::optional<std::string> readerOfExtension(std::string extension) {
+    if (extension.size() < 2) return std::nullopt;
+    for (char &c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::string wanted = extension.substr(1);
+    std::string list;
+    OIIO::getattribute("extension_list", list);
+    // "format:ext,ext;format:ext..."
+    std::size_t at = 0;
+    while (at < list.size()) {
+        const std::size_t end = std::min(list.find(';', at), list.size());
+        const std::string entry = list.substr(at, end - at);
+        const std::size_t colon = entry.find(':');
+        std::size_t from = colon + 1;
+        while (colon != std::string::npos && from <= entry.size()) {
+            const std::size_t comma = std::min(entry.find(',', from), entry.size());
+            if (entry.compare(from, comma - from, wanted) == 0) return entry.substr(0, colon);
+            from = comma + 1;
+        }
+        at = end + 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 IoResult<std::unique_ptr<OIIO::ImageOutput>> writerFor(const fs::path &path) {
     quietLibrary();
     auto output = OIIO::ImageOutput::create(path.string());
     if (output) return output;
     (void)OIIO::geterror();
     const std::string extension = path.extension().string();
-    if (auto reader = OIIO::ImageInput::create(path.string(), false)) {
-        const std::string title = rulesFor(reader->format_name()).title();
+    if (readerOfExtension(extension))
         return IoResult<std::unique_ptr<OIIO::ImageOutput>>::failure(
-            "OpenImageIO reads " + title + " files but writes none; write TIFF, or OpenEXR for float");
-    }
-    (void)OIIO::geterror();
+            "OpenImageIO reads " + extension + " files but writes none; write TIFF, or OpenEXR for float");
     return IoResult<std::unique_ptr<OIIO::ImageOutput>>::failure(
         extension.empty() ? std::string("the name has no extension to choose a format by")
                           : "no image format has the extension " + extension);

@@ -103,6 +103,8 @@ public:
 
 private:
     friend IoResult<LoadedStored> readStored(const std::filesystem::path &, const ReadRequest &);
+    friend std::optional<std::string> writeProblem(const std::filesystem::path &, const std::filesystem::path &,
+                                                   const ReadRequest &, const Encoding &);
     friend IoResult<std::vector<std::string>> writeStored(const std::filesystem::path &, const StoredImage &,
                                                           std::size_t, const Encoding &);
     std::unique_ptr<detail::StoredParts> parts_;
@@ -123,6 +125,13 @@ IoResult<LoadedStored> readStored(const std::filesystem::path &path, const ReadR
 // regular file, damaged, deep, too large, more than the memory there is),
 // without reading its pixels; nothing when it would read it.
 std::optional<std::string> readProblem(const std::filesystem::path &path, const ReadRequest &request = {});
+
+// Why `input` cannot be written as `output`, encoded so, as far as its
+// header tells: a picture the output's format cannot hold (a channel
+// count, a size, a compression it offers only for some pictures); nothing
+// where it can, or where reading the input will fail and say why itself.
+std::optional<std::string> writeProblem(const std::filesystem::path &input, const std::filesystem::path &output,
+                                        const ReadRequest &request, const Encoding &encoding);
 
 // The bytes a frame of this file takes at most on its way through a run,
 // from its header; or why the header cannot be read.

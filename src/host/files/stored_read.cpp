@@ -9,6 +9,8 @@
 #include "host/files/formats/tiff_labels.h"
 #include "host/files/input_checks.h"
 #include "host/files/stored_parts.h"
+#include "host/files/write_plan.h"
+#include "host/files/careful_write.h"
 
 namespace fs = std::filesystem;
 
@@ -309,6 +311,29 @@ void finishSamples(StoredParts &stored, OIIO::ImageInput &input, const ReadPlan 
 }
 
 }  // namespace
+
+std::optional<std::string> writeProblem(const fs::path &input, const fs::path &output, const ReadRequest &request,
+                                        const Encoding &encoding) {
+    try {
+        auto writer = writerFor(output);
+        if (!writer) return std::nullopt;  // the output's checks say why
+        ReadRequest toOutput = request;
+        if (IoResult<OutputFormat> format = outputFormatFor(output)) toOutput.output = format.value();
+        auto opened = openStored(input);
+        if (!opened) return std::nullopt;  // the frame's own failure, when it is read
+        const ReadPlan plan = planRead(input, *opened.value(), toOutput);
+        StoredImage image;
+        StoredParts &stored = *image.parts_;
+        stored.source = input;
+        stored.format = plan.rules->name();
+        stored.alphaType = plan.alphaType;
+        if (describeParts(*opened.value(), stored) || settleTreated(stored, plan, toOutput)) return std::nullopt;
+        WritePlan written(stored, *writer.value(), output, encoding);
+        return written.make();
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
+}
 
 IoResult<LoadedStored> readStored(const fs::path &path, const ReadRequest &request) {
     using Result = IoResult<LoadedStored>;

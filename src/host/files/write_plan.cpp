@@ -53,6 +53,7 @@ StoredLevel treatedOnly(const StoredLevel &level, const int channel[4], bool wit
     cut.spec.alpha_channel = withAlpha && channel[3] >= 0 ? int(kept.size()) - 1 : -1;
     cut.spec.z_channel = -1;
 
+    if (level.samples.empty()) return cut;  // a description only, for the checks before any work
     const std::size_t from = level.pixelBytes(), to = cut.pixelBytes();
     cut.samples.resize(level.pixelCount() * to);
     for (std::size_t i = 0; i < level.pixelCount(); ++i)

@@ -223,12 +223,24 @@ std::optional<SampleType> uniformType(const PixelView &pixels) {
     return pixels.type[0];
 }
 
-void putBackBytes(const PixelAt &pixel, AlphaForm form, const std::uint8_t *filtered) {
+// Where the filter's colour and alpha passes disagree (alpha lowered, say,
+// and colour left as it was), the filter hands back more colour than
+// alpha. Alpha wins: a pixel that had no colour above its alpha gets none,
+// as straight colour divided back and clamped never has, so the picture is
+// the same whichever form it is stored in. A pixel that had colour above
+// its alpha (light added over nothing, a highlight) keeps what the filter
+// made of it.
+bool colourWithinAlpha(const std::uint8_t *rgba) {
+    return rgba[0] <= rgba[3] && rgba[1] <= rgba[3] && rgba[2] <= rgba[3];
+}
+
+void putBackBytes(const PixelAt &pixel, AlphaForm form, const std::uint8_t *handed, const std::uint8_t *filtered) {
     const unsigned alpha = filtered[3];
+    const bool clamp = colourWithinAlpha(handed);
     for (int c = 0; c < 3; ++c) {
         if (!pixel.ownsSample(c)) continue;
         if (form == AlphaForm::associated)
-            pixel.putByte(c, filtered[c]);
+            pixel.putByte(c, clamp ? std::min(filtered[c], filtered[3]) : filtered[c]);
         else if (alpha > 0)
             pixel.putByte(c, std::uint8_t(std::min(255u, (filtered[c] * 255u + alpha / 2) / alpha)));
     }
@@ -240,11 +252,18 @@ void putBackBytes(const PixelAt &pixel, AlphaForm form, const std::uint8_t *filt
 void putBackDeep(const PixelAt &pixel, AlphaForm form, const std::uint8_t *handed, const std::uint8_t *filtered) {
     const double alpha = pixel.hasAlpha() ? pixel.level(3) : 1.0;
     const double newAlpha = alpha + (int(filtered[3]) - int(handed[3])) / 255.0;
+    double associated[3] = {0, 0, 0};
+    bool clamp = true;  // no colour above alpha, in the stored samples
     for (int c = 0; c < 3; ++c) {
         if (!pixel.ownsSample(c)) continue;
         const double stored = pixel.level(c);
-        const double associated = form == AlphaForm::straight ? stored * alpha : stored;
-        const double result = associated + (int(filtered[c]) - int(handed[c])) / 255.0;
+        associated[c] = form == AlphaForm::straight ? stored * alpha : stored;
+        clamp = clamp && associated[c] <= alpha;
+    }
+    for (int c = 0; c < 3; ++c) {
+        if (!pixel.ownsSample(c)) continue;
+        double result = associated[c] + (int(filtered[c]) - int(handed[c])) / 255.0;
+        if (clamp) result = std::min(result, std::max(newAlpha, 0.0));
         if (form == AlphaForm::associated)
             pixel.setLevel(c, result);
         else if (newAlpha > 0.0)
@@ -316,7 +335,7 @@ void putBack(const PixelView &pixels, AlphaForm form, bool bytes, std::size_t i,
              const std::uint8_t *after) {
     const PixelAt pixel(pixels, int(i % std::size_t(pixels.width)), int(i / std::size_t(pixels.width)));
     if (bytes)
-        putBackBytes(pixel, form, after);
+        putBackBytes(pixel, form, before, after);
     else
         putBackDeep(pixel, form, before, after);
 }

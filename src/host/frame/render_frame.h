@@ -15,14 +15,21 @@
 // The filter's result is put back only where it changed a pixel (any of its
 // four bytes); every other pixel keeps its stored samples exactly:
 //
-// - 8-bit (every channel): associated bytes are written as the filter made them; straight
-//   colour is divided back, c = min(255, (c' x 255 + a' / 2) / a') where
-//   the filtered alpha a' > 0, and keeps its stored value where a' = 0.
+// - 8-bit (every channel): associated bytes are written as the filter
+//   made them, but no higher than its alpha; straight colour is divided
+//   back, c = min(255, (c' x 255 + a' / 2) / a') where the filtered alpha
+//   a' > 0, and keeps its stored value where a' = 0.
 // - Deeper samples: the associated value plus the filter's change scaled
-//   to the sample's units, (out - in) / 255 of full scale, then divided by
-//   the new alpha for straight colour (kept where that alpha is 0 or less).
-//   Integer results are rounded and clamped to their type's range; float
-//   results are not clamped, so values outside 0-1 survive.
+//   to the sample's units, (out - in) / 255 of full scale, no higher than
+//   the new alpha, then divided by the new alpha for straight colour (kept
+//   where that alpha is 0 or less). Integer results are rounded and
+//   clamped to their type's range; float results are not clamped
+//   otherwise, so values outside 0-1 survive.
+// - Alpha wins where the filter's colour and alpha passes disagree: the
+//   "no higher than alpha" above holds for a pixel that had no colour
+//   above its alpha as it was handed over; one that had (light over
+//   nothing, a highlight) keeps the filter's colour. So a straight picture
+//   comes out the same whether it is stored straight or premultiplied.
 //
 // Standard library only: the tavi command, the C library and the Python
 // module share it.

@@ -137,65 +137,80 @@ long firstSampleAtOrAfter(double x, int n, long limit) {
     return k >= double(limit) ? limit : long(k);
 }
 
+// The samples of one pixel row: n sample rows of width x n samples, each
+// holding the id of the last shape that covered the sample (0: none).
+class SampleRows {
+public:
+    SampleRows(int width, int n) : n_(n), rowSamples_(long(width) * n), ids_(std::size_t(rowSamples_) * n) {}
+
+    // Covers the samples of pixel row `py` with every shape that reaches it.
+    void cover(const std::vector<PlacedShape> &shapes, int py) {
+        std::fill(ids_.begin(), ids_.end(), 0u);
+        for (const PlacedShape &shape : shapes) {
+            if (shape.bottom < py || shape.top > py + 1) continue;
+            for (int j = 0; j < n_; ++j) {
+                const double y = py + (j + 0.5) / n_;
+                if (y < shape.top || y > shape.bottom) continue;
+                shape.spansAt(y, spans_, crossings_);
+                std::uint32_t *row = ids_.data() + std::size_t(j) * std::size_t(rowSamples_);
+                for (const Span &span : spans_) {
+                    const long begin = firstSampleAtOrAfter(span.begin, n_, rowSamples_);
+                    const long end = firstSampleAtOrAfter(span.end, n_, rowSamples_);
+                    if (begin < end) std::fill(row + begin, row + end, shape.id);
+                }
+            }
+        }
+    }
+
+    // Pixel `px` as the mean of its covered samples' colours, alpha the
+    // share covered; the background's colour with alpha 0 where none is.
+    void resolve(int px, const std::vector<Colour> &palette, std::uint8_t *out) const {
+        unsigned covered = 0, red = 0, green = 0, blue = 0;
+        for (int j = 0; j < n_; ++j) {
+            const std::uint32_t *cell = ids_.data() + std::size_t(j) * std::size_t(rowSamples_) + std::size_t(px) * n_;
+            for (int k = 0; k < n_; ++k) {
+                if (cell[k] == 0) continue;
+                const Colour &c = palette[cell[k]];
+                ++covered;
+                red += c.r;
+                green += c.g;
+                blue += c.b;
+            }
+        }
+        if (covered == 0) {
+            out[0] = palette[0].r, out[1] = palette[0].g, out[2] = palette[0].b, out[3] = 0;
+            return;
+        }
+        const unsigned total = unsigned(n_) * unsigned(n_);
+        out[0] = std::uint8_t((red + covered / 2) / covered);
+        out[1] = std::uint8_t((green + covered / 2) / covered);
+        out[2] = std::uint8_t((blue + covered / 2) / covered);
+        out[3] = std::uint8_t((covered * 255 + total / 2) / total);
+    }
+
+private:
+    int n_;
+    long rowSamples_;
+    std::vector<std::uint32_t> ids_;
+    std::vector<Span> spans_;
+    std::vector<std::pair<double, int>> crossings_;
+};
+
 }  // namespace
 
 RgbaImage rasterise(const Drawing &drawing, int width, int height, int samplesPerAxis, Colour background) {
     if (width < 1 || height < 1 || samplesPerAxis < 1)
         throw std::invalid_argument("rasterise: size " + std::to_string(width) + " x " + std::to_string(height) +
                                     " with " + std::to_string(samplesPerAxis) + " samples per axis");
-    const int n = samplesPerAxis;
     const std::vector<PlacedShape> shapes = placeShapes(drawing, width / drawing.width(), height / drawing.height());
     std::vector<Colour> palette{background};
     for (const auto &shape : drawing.shapes()) palette.push_back(shape.colour);
 
     RgbaImage image(width, height);
-    const long rowSamples = long(width) * n;
-    // The samples of one pixel row: n sample rows, each holding the id of
-    // the last shape that covered the sample (0: none).
-    std::vector<std::uint32_t> ids(std::size_t(rowSamples) * n);
-    std::vector<Span> spans;
-    std::vector<std::pair<double, int>> crossings;
-    const unsigned total = unsigned(n) * unsigned(n);
-
+    SampleRows samples(width, samplesPerAxis);
     for (int py = 0; py < height; ++py) {
-        std::fill(ids.begin(), ids.end(), 0u);
-        for (const PlacedShape &shape : shapes) {
-            if (shape.bottom < py || shape.top > py + 1) continue;
-            for (int j = 0; j < n; ++j) {
-                const double y = py + (j + 0.5) / n;
-                if (y < shape.top || y > shape.bottom) continue;
-                shape.spansAt(y, spans, crossings);
-                std::uint32_t *row = ids.data() + std::size_t(j) * std::size_t(rowSamples);
-                for (const Span &span : spans) {
-                    const long begin = firstSampleAtOrAfter(span.begin, n, rowSamples);
-                    const long end = firstSampleAtOrAfter(span.end, n, rowSamples);
-                    if (begin < end) std::fill(row + begin, row + end, shape.id);
-                }
-            }
-        }
-        for (int px = 0; px < width; ++px) {
-            unsigned covered = 0, red = 0, green = 0, blue = 0;
-            for (int j = 0; j < n; ++j) {
-                const std::uint32_t *cell = ids.data() + std::size_t(j) * std::size_t(rowSamples) + std::size_t(px) * n;
-                for (int k = 0; k < n; ++k) {
-                    if (cell[k] == 0) continue;
-                    const Colour &c = palette[cell[k]];
-                    ++covered;
-                    red += c.r;
-                    green += c.g;
-                    blue += c.b;
-                }
-            }
-            std::uint8_t *out = image.at(px, py);
-            if (covered == 0) {
-                out[0] = background.r, out[1] = background.g, out[2] = background.b, out[3] = 0;
-                continue;
-            }
-            out[0] = std::uint8_t((red + covered / 2) / covered);
-            out[1] = std::uint8_t((green + covered / 2) / covered);
-            out[2] = std::uint8_t((blue + covered / 2) / covered);
-            out[3] = std::uint8_t((covered * 255 + total / 2) / total);
-        }
+        samples.cover(shapes, py);
+        for (int px = 0; px < width; ++px) samples.resolve(px, palette, image.at(px, py));
     }
     return image;
 }

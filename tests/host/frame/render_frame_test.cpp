@@ -81,6 +81,64 @@ TEST(RenderFrame, AssociatedBytesAreWrittenAsFiltered) {
     EXPECT_EQ(stored, onePixel(11, 22, 33, 44));
 }
 
+TEST(RenderFrame, AlphaWinsWhereTheFiltersColourAndAlphaDisagree) {
+    // Alpha lowered, colour left: no more colour than alpha comes back.
+    RgbaImage stored = onePixel(100, 100, 100, 200);
+    RgbaImage handed = handedFor(frame::pixelsOf(stored), frame::AlphaForm::associated);
+    putBack(frame::pixelsOf(stored), frame::AlphaForm::associated, handed, onePixel(100, 100, 30, 50));
+    EXPECT_EQ(stored, onePixel(50, 50, 30, 50));
+
+    // Light over nothing (colour above alpha as handed) keeps the filter's colour.
+    stored = onePixel(250, 10, 10, 100);
+    handed = handedFor(frame::pixelsOf(stored), frame::AlphaForm::associated);
+    putBack(frame::pixelsOf(stored), frame::AlphaForm::associated, handed, onePixel(240, 10, 10, 80));
+    EXPECT_EQ(stored, onePixel(240, 10, 10, 80));
+
+    // Deep premultiplied samples: colour no higher than the new alpha.
+    std::vector<float> associated = {0.4f, 0.4f, 0.1f, 0.8f};
+    frame::PixelView view = viewOf(associated, frame::SampleType::float32, 1);
+    handed = handedFor(view, frame::AlphaForm::associated);
+    putBack(view, frame::AlphaForm::associated, handed, onePixel(handed.rgba[0], handed.rgba[1], handed.rgba[2], 51));
+    EXPECT_FLOAT_EQ(associated[0], 0.2f);
+    EXPECT_FLOAT_EQ(associated[2], 0.1f);
+    EXPECT_FLOAT_EQ(associated[3], 0.2f);
+
+    // Deep straight samples: no brighter than full once divided.
+    std::vector<float> straight = {0.5f, 0.5f, 0.125f, 0.8f};
+    view = viewOf(straight, frame::SampleType::float32, 1);
+    handed = handedFor(view, frame::AlphaForm::straight);
+    putBack(view, frame::AlphaForm::straight, handed, onePixel(handed.rgba[0], handed.rgba[1], handed.rgba[2], 51));
+    EXPECT_FLOAT_EQ(straight[0], 1.0f);
+    EXPECT_FLOAT_EQ(straight[2], 0.5f);
+}
+
+TEST(RenderFrame, AStraightPictureIsTheSameStoredStraightOrPremultiplied) {
+    // Every colour and alpha of a straight 8-bit pixel, through a filter
+    // that lowers alpha and darkens red: put back straight (as into a PNG
+    // file) and premultiplied as floats (as into OpenEXR), the two agree
+    // within the straight 8-bit rounding, and at alpha 0 neither has colour.
+    for (int a = 0; a < 256; a += 5)
+        for (int c = 0; c < 256; c += 15) {
+            RgbaImage bytes = onePixel(std::uint8_t(c), std::uint8_t(c), 0, std::uint8_t(a));
+            const RgbaImage handed = handedFor(frame::pixelsOf(bytes), frame::AlphaForm::straight);
+            const RgbaImage filtered =
+                onePixel(std::uint8_t(handed.rgba[0] / 2), handed.rgba[1], 0, std::uint8_t(handed.rgba[3] / 3));
+            putBack(frame::pixelsOf(bytes), frame::AlphaForm::straight, handed, filtered);
+
+            std::vector<float> floats = {float(c) / 255 * float(a) / 255, float(c) / 255 * float(a) / 255, 0,
+                                         float(a) / 255};
+            const frame::PixelView view = viewOf(floats, frame::SampleType::float32, 1);
+            putBack(view, frame::AlphaForm::associated, handedFor(view, frame::AlphaForm::associated), filtered);
+
+            const float alpha = float(bytes.rgba[3]) / 255;
+            ASSERT_NEAR(floats[3], alpha, 1e-6) << c << " " << a;
+            for (int k = 0; k < 2; ++k) {
+                ASSERT_LE(floats[k], floats[3] + 1e-6) << c << " " << a;
+                ASSERT_NEAR(floats[k], float(bytes.rgba[k]) / 255 * alpha, 1.0 / 255) << c << " " << a << " " << k;
+            }
+        }
+}
+
 TEST(RenderFrame, FloatHighlightsSurviveAndChangesAreScaled) {
     // Two pixels: a highlight at 4.0 the filter leaves alone, and one it
     // darkens by 51 of 255 in red and lowers in alpha.

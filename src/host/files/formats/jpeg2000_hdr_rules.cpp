@@ -2,6 +2,8 @@
 // HDR, RGB in shared-exponent floats.
 #include "host/files/formats/format_list.h"
 
+#include <algorithm>
+
 namespace tavi::host::files {
 
 namespace {
@@ -17,8 +19,13 @@ public:
     std::vector<std::string_view> sampleTypes() const override { return {"uint8", "uint16"}; }
     std::optional<std::string> shapeProblem(const OutputShape &shape, const Encoding &,
                                             const std::filesystem::path &) const override {
-        if (shape.channels() != 2) return std::nullopt;
-        return "JPEG 2000 files as OpenImageIO writes them hold grey, RGB or RGBA, not grey with alpha; write PNG";
+        if (shape.channels() == 2)
+            return "JPEG 2000 files as OpenImageIO writes them hold grey, RGB or RGBA, not grey with alpha; write PNG";
+        // Below 32 pixels a side its encoder's resolution levels do not
+        // fit, and the file it writes cannot be read.
+        if (std::min(shape.width, shape.height) < 32)
+            return "OpenImageIO writes JPEG 2000 files of at least 32 x 32 pixels; write PNG";
+        return std::nullopt;
     }
 };
 

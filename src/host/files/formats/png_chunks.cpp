@@ -118,25 +118,46 @@ std::vector<unsigned char> writePngChunks(const std::vector<PngChunk> &chunks) {
     return out;
 }
 
+namespace {
+
+// What the new file holds that the source's chunks cannot say any more.
+std::vector<std::string> widenings(const Header &was, const Header &now, const std::vector<PngChunk> &from) {
+    std::vector<std::string> notices;
+    const bool alphaNow = now.colourType == 4 || now.colourType == 6;
+    if (was.colourType == 3 && now.colourType != 3)
+        notices.push_back(std::string("its palette cannot hold the blended colours; written as ") +
+                          std::to_string(now.depth) + "-bit " + (alphaNow ? "RGBA" : "RGB"));
+    else if (was.depth < 8 && now.depth >= 8)
+        notices.push_back("its " + std::to_string(was.depth) + "-bit grey cannot hold the blended levels; written as " +
+                          std::to_string(now.depth) + "-bit grey");
+    if (was.colourType != 3 && find(from, "tRNS") && alphaNow)
+        notices.push_back("its transparent colour (tRNS) becomes an alpha channel, which the blended edges need");
+    if (was.interlaced && !now.interlaced) notices.push_back("written without its Adam7 interlacing");
+    return notices;
+}
+
+// An ancillary chunk of the source as it holds for the new file, or
+// nothing where it no longer does.
+std::optional<std::vector<unsigned char>> carriedData(const PngChunk &chunk, const Header &was, const Header &now,
+                                                      const PngChunk *palette) {
+    if (chunk.type == "bKGD") return background(chunk, was, now, palette);
+    if (chunk.type == "sBIT")
+        return chunk.data.size() == significantBitsBytes(now.colourType) ? std::optional(chunk.data) : std::nullopt;
+    if (chunk.type == "hIST") return now.colourType == 3 ? std::optional(chunk.data) : std::nullopt;
+    // Known to hold, or marked safe to copy into a changed picture.
+    if (holdsForAnyPixels(chunk.type) || std::islower(static_cast<unsigned char>(chunk.type[3]))) return chunk.data;
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::vector<std::string> carryPngChunks(std::span<const unsigned char> source, std::vector<unsigned char> &encoded) {
     const std::optional<std::vector<PngChunk>> from = readPngChunks(source);
     const std::optional<std::vector<PngChunk>> written = readPngChunks(encoded);
     if (!from || !written) return {};
     const std::optional<Header> was = headerOf(*from), now = headerOf(*written);
     if (!was || !now) return {};
-
-    std::vector<std::string> notices;
-    const bool alphaNow = now->colourType == 4 || now->colourType == 6;
-    if (was->colourType == 3 && now->colourType != 3)
-        notices.push_back(std::string("its palette cannot hold the blended colours; written as ") +
-                          std::to_string(now->depth) + "-bit " + (alphaNow ? "RGBA" : "RGB"));
-    else if (was->depth < 8 && now->depth >= 8)
-        notices.push_back("its " + std::to_string(was->depth) +
-                          "-bit grey cannot hold the blended levels; written as " + std::to_string(now->depth) +
-                          "-bit grey");
-    if (was->colourType != 3 && find(*from, "tRNS") && alphaNow)
-        notices.push_back("its transparent colour (tRNS) becomes an alpha channel, which the blended edges need");
-    if (was->interlaced && !now->interlaced) notices.push_back("written without its Adam7 interlacing");
+    std::vector<std::string> notices = widenings(*was, *now, *from);
 
     // The source's ancillary chunks, before or after its image data.
     std::vector<PngChunk> before, after;
@@ -145,16 +166,7 @@ std::vector<std::string> carryPngChunks(std::span<const unsigned char> source, s
     for (const PngChunk &chunk : *from) {
         if (chunk.type == "IDAT") pastImage = true;
         if (!ancillary(chunk.type) || chunk.type == "tRNS") continue;
-        std::optional<std::vector<unsigned char>> data;
-        if (chunk.type == "bKGD") {
-            data = background(chunk, *was, *now, palette);
-        } else if (chunk.type == "sBIT") {
-            if (chunk.data.size() == significantBitsBytes(now->colourType)) data = chunk.data;
-        } else if (chunk.type == "hIST") {
-            if (now->colourType == 3) data = chunk.data;
-        } else if (holdsForAnyPixels(chunk.type) || std::islower(static_cast<unsigned char>(chunk.type[3]))) {
-            data = chunk.data;  // known to hold, or marked safe to copy into a changed picture
-        }
+        std::optional<std::vector<unsigned char>> data = carriedData(chunk, *was, *now, palette);
         if (!data) {
             notices.push_back("its " + chunk.type + " chunk no longer holds and is left out");
             continue;
