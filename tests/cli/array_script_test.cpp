@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,19 @@ protected:
             at = end + 1;
         }
         return runIn(dir, "bash", "'" + std::string(TAVI_ARRAY_SCRIPT) + "' " + args, env);
+    }
+
+    // A tavi that only writes down what the script handed it, one argument
+    // a line, into `arguments`.
+    std::string recorder() {
+        const fs::path program = dir / "recording-only-tavi";
+        if (!fs::exists(program)) {
+            std::ofstream script(program);
+            script << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << (dir / "arguments").string() << "'\n";
+            script.close();
+            fs::permissions(program, fs::perms::owner_all);
+        }
+        return program.string();
     }
 
     // For every task id of the range MIN-MAX:STEP, one task run, with the
@@ -188,4 +204,133 @@ TEST_F(ArrayScript, ItsOwnOptionsAreToldApartFromFileNames) {
     run = task(task1, "f.3.png -o out/ --chunk 1/2", recorder.string());
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--chunk is the script's own"), std::string::npos) << run.err;
+}
+
+namespace {
+
+// The options `tavi process --help` lists, each with all its names, and
+// whether it takes a value: a value's type follows the names (LIST, TEXT,
+// INT:..., I/N) before the description's column.
+std::map<std::string, bool> helpOptions(const std::string &help) {
+    std::map<std::string, bool> options;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("  -")) continue;
+        const std::size_t namesEnd = line.find(' ', 2);
+        const std::string names = line.substr(2, namesEnd - 2);
+        const bool typed = namesEnd != std::string::npos && namesEnd + 1 < line.size() && line[namesEnd + 1] != ' ' &&
+                           namesEnd + 1 < 30;  // CLI11's description column
+        std::size_t at = 0;
+        while (at <= names.size()) {
+            std::size_t comma = names.find(',', at);
+            if (comma == std::string::npos) comma = names.size();
+            options[names.substr(at, comma - at)] = typed;
+            at = comma + 1;
+        }
+    }
+    return options;
+}
+
+// The script's list of the options that take a value: the words of its
+// takes_value=( ... ) array.
+std::set<std::string> scriptList(const std::string &script) {
+    std::smatch found;
+    EXPECT_TRUE(std::regex_search(script, found, std::regex(R"(\ntakes_value=\(([^)]*)\))")));
+    std::set<std::string> names;
+    std::istringstream words(found[1].str());
+    for (std::string word; words >> word;) names.insert(word);
+    return names;
+}
+
+}  // namespace
+
+TEST_F(ArrayScript, KnowsEveryOptionOfTaviProcessThatTakesAValue) {
+    const CommandRun help = runIn(dir, TAVI_EXE, "process --help");
+    ASSERT_EQ(help.status, 0) << help.err;
+    const std::map<std::string, bool> options = helpOptions(help.out);
+    ASSERT_GT(options.size(), 20u) << help.out;
+    ASSERT_TRUE(options.at("--compression") && options.at("-d") && options.at("--frames") && !options.at("-q"))
+        << help.out;
+
+    std::set<std::string> takingValues;
+    for (const auto &[name, takes] : options)
+        if (takes) takingValues.insert(name);
+    EXPECT_EQ(scriptList(slurp(TAVI_ARRAY_SCRIPT)), takingValues)
+        << "the script's takes_value list must be the options tavi process --help lists with a value";
+
+    // And the script reads by it: a value that looks like -j is the
+    // option's, so the script gives its own --jobs; after a flag, -j is the
+    // caller's --jobs, and the script gives none.
+    const std::string task1 = "ID=1 MIN=1 MAX=1 STEP=1 COUNT=1";
+    for (const auto &[name, takes] : options) {
+        if (name == "--chunk") continue;                     // the script's own: refused
+        const bool jobs = name == "-j" || name == "--jobs";  // the caller's --jobs, whatever its value
+        fs::remove(dir / "arguments");
+        const std::string args = name + " -j5 f.png -o out/";
+        const CommandRun run = task(task1, args, recorder());
+        ASSERT_EQ(run.status, 0) << name << ": " << run.err;
+        const std::string own = "process\n--chunk\n1/1\n--jobs\n2\n" + name + "\n-j5\n";
+        if (takes && !jobs)
+            EXPECT_TRUE(slurp(dir / "arguments").starts_with(own)) << name << ": " << slurp(dir / "arguments");
+        else
+            EXPECT_TRUE(slurp(dir / "arguments").starts_with("process\n--chunk\n1/1\n" + name + "\n-j5\n"))
+                << name << " takes no value, so -j5 is --jobs: " << slurp(dir / "arguments");
+        // Run together: "-dj5" is -d with "j5", "-qj5" is -q and -j5.
+        if (name.size() == 2) {
+            const CommandRun joined = task(task1, name + "j5 f.png -o out/", recorder());
+            ASSERT_EQ(joined.status, 0) << name << ": " << joined.err;
+            EXPECT_EQ(slurp(dir / "arguments").find("--jobs\n2\n") != std::string::npos, takes && !jobs)
+                << name << "j5: " << slurp(dir / "arguments");
+        }
+    }
+    const CommandRun chunk = task(task1, "--chunk -j5 f.png -o out/", recorder());
+    EXPECT_EQ(chunk.status, 2) << chunk.err;
+}
+
+TEST_F(ArrayScript, ACompressionThatLooksLikeJobsIsAValue) {
+    const CommandRun run = task("ID=1 MIN=1 MAX=1 STEP=1 COUNT=1", "f.png -o out/ --compression -jzip", recorder());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(slurp(dir / "arguments"), "process\n--chunk\n1/1\n--jobs\n2\nf.png\n-o\nout/\n--compression\n-jzip\n");
+}
+
+TEST_F(ArrayScript, TaskIdsBashCannotCountAreRefusedNotWrapped) {
+    // 2^64 + 1 wraps to 1 in bash's arithmetic; 2^63 to a negative number.
+    const std::string huge = "18446744073709551617", past = "9223372036854775808";
+    const std::string largest = "9223372036854775807";
+    const std::pair<std::string, std::string> cases[] = {
+        {"ID=" + huge + " MIN=1 MAX=3 STEP=1 COUNT=3", "SLURM_ARRAY_TASK_ID is " + huge + ", too large"},
+        {"ID=1 MIN=" + huge + " MAX=3 STEP=1 COUNT=3", "SLURM_ARRAY_TASK_MIN is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=" + past + " STEP=1 COUNT=3", "SLURM_ARRAY_TASK_MAX is " + past + ", too large"},
+        {"ID=1 MIN=1 MAX=3 STEP=" + huge + " COUNT=3", "SLURM_ARRAY_TASK_STEP is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=3 STEP=1 COUNT=" + huge, "SLURM_ARRAY_TASK_COUNT is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=1 STEP=1 COUNT=1 TAVI_ARRAY=1-" + huge,
+         "the last task id of TAVI_ARRAY is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=1 STEP=1 COUNT=1 TAVI_ARRAY=" + huge + "-" + huge,
+         "the first task id of TAVI_ARRAY is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=1 STEP=1 COUNT=1 TAVI_ARRAY=1-9:" + huge, "the step of TAVI_ARRAY is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=1 STEP=1 COUNT=1 TAVI_CHUNKS=" + huge, "TAVI_CHUNKS is " + huge + ", too large"},
+        {"ID=1 MIN=1 MAX=1 STEP=1 COUNT=1 TAVI_ARRAY=0-" + largest, "holds more tasks than this script can count"},
+    };
+    for (const auto &[variables, message] : cases) {
+        fs::remove(dir / "arguments");
+        const CommandRun run = task(variables, "f.png -o out/", recorder());
+        EXPECT_EQ(run.status, 2) << variables;
+        EXPECT_NE(run.err.find(message), std::string::npos) << variables << ": " << run.err;
+        EXPECT_FALSE(fs::exists(dir / "arguments")) << variables << ": tavi was not run";
+    }
+
+    // The largest id bash counts works, and leading zeros are no digits.
+    CommandRun run =
+        task("ID=" + largest + " MIN=" + largest + " MAX=" + largest + " STEP=1 COUNT=1", "f.png -o out/", recorder());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("task " + largest + " (slice 1 of 1"), std::string::npos) << run.out;
+    run = task("ID=0000000000000000000000002 MIN=1 MAX=3 STEP=1 COUNT=3", "f.png -o out/", recorder());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(slurp(dir / "arguments").starts_with("process\n--chunk\n2/3\n")) << slurp(dir / "arguments");
+    run = task("ID=" + std::to_string(9) + " MIN=1 MAX=1 STEP=1 COUNT=1 TAVI_ARRAY=1-" + largest + ":" + largest,
+               "f.png -o out/", recorder());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("task 9 is not among the array's task ids (TAVI_ARRAY=1-1:" + largest + ")"),
+              std::string::npos)
+        << run.err;
 }

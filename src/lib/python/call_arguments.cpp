@@ -87,14 +87,22 @@ py::object outArray(const py::handle &value) {
     return py::reinterpret_borrow<py::object>(value);
 }
 
-// A file's path: a str or an os.PathLike naming one.
+// A file's path: a str, bytes or an os.PathLike giving either, as the
+// system takes it. A str is encoded as Python's os functions encode it, so
+// a name that is not UTF-8 (os.listdir gives it with surrogates) goes back
+// as the bytes it was.
 std::string pathNamed(const char *name, const py::handle &value) {
-    if (!py::isinstance<py::str>(value) && !py::hasattr(value, "__fspath__"))
-        throw py::type_error(std::string(name) + " must be a str or an os.PathLike, not " + typeName(value));
-    const py::object path = py::module_::import("os").attr("fspath")(value);
-    if (!py::isinstance<py::str>(path))
-        throw py::type_error(std::string(name) + " must name a file as a str, not " + typeName(path));
-    return path.cast<std::string>();
+    if (!py::isinstance<py::str>(value) && !py::isinstance<py::bytes>(value) && !py::hasattr(value, "__fspath__"))
+        throw py::type_error(std::string(name) + " must be a str, bytes or an os.PathLike, not " + typeName(value));
+    const py::module_ os = py::module_::import("os");
+    const py::object path = os.attr("fspath")(value);
+    std::string bytes = os.attr("fsencode")(path).cast<std::string>();
+    // The system's calls end a name at its first NUL: "b.png\0x" would
+    // name b.png. Python's own os functions refuse it so.
+    if (bytes.find('\0') != std::string::npos)
+        throw py::value_error(std::string(name) + " " + py::repr(path).cast<std::string>() +
+                              " holds a NUL character, which no file name can");
+    return bytes;
 }
 
 }  // namespace
@@ -127,7 +135,7 @@ CallArguments checkArguments(const py::args &args, const py::kwargs &kwargs) {
 }
 
 FileCallArguments checkFileArguments(const py::args &args, const py::kwargs &kwargs) {
-    FileCallArguments call{"", "", tavi_default_settings(), "auto", ""};
+    FileCallArguments call{"", std::nullopt, tavi_default_settings(), "auto", ""};
     if (args.size() > 2)
         throw py::type_error("antialias_file() takes the path and the output as its positional arguments, but " +
                              std::to_string(args.size()) + " were given; give " + kKeywords + ", layer by keyword");
@@ -141,8 +149,10 @@ FileCallArguments checkFileArguments(const py::args &args, const py::kwargs &kwa
             if ((name == "path" && havePath) || (name == "output" && haveOutput))
                 throw py::type_error("antialias_file() got the " + name + " twice, by position and by keyword");
             (name == "path" ? havePath : haveOutput) = true;
-            if (!value.is_none() || name == "path")
-                (name == "path" ? call.path : call.output) = pathNamed(name.c_str(), value);
+            if (name == "path")
+                call.path = pathNamed("path", value);
+            else if (!value.is_none())
+                call.output = pathNamed("output", value);
         } else if (name == "alpha") {
             call.alpha = text("alpha", value, "auto");
             if (call.alpha != "auto" && call.alpha != "straight" && call.alpha != "premultiplied")
@@ -150,6 +160,9 @@ FileCallArguments checkFileArguments(const py::args &args, const py::kwargs &kwa
                                       "\" is none of \"auto\", \"straight\" and \"premultiplied\"");
         } else if (name == "layer") {
             call.layer = text("layer", value, "beauty");
+            if (call.layer.find('\0') != std::string::npos)
+                throw py::value_error("layer \"" + host::shownText(call.layer) +
+                                      "\" holds a NUL character, which no layer's name can");
         } else if (!setting(name, value, call.settings)) {
             throw py::type_error("antialias_file() got an unexpected keyword argument '" + host::shownText(name) +
                                  "'; it takes the path, the output, " + kKeywords + " and layer");

@@ -10,6 +10,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <optional>
 #include <string>
 
 #include "tavi/tavi.h"
@@ -35,16 +36,17 @@ struct CallArguments {
 CallArguments checkArguments(const py::args &args, const py::kwargs &kwargs);
 
 struct FileCallArguments {
-    std::string path;
-    std::string output;  // empty: the path itself
+    std::string path;                   // the name's bytes, as the system takes them
+    std::optional<std::string> output;  // the same; none: the path itself
     tavi_settings settings;
     std::string alpha;  // "auto", "straight" or "premultiplied"
     std::string layer;
 };
 
 // The path and the output (None: in place), positional or by keyword, a
-// str or os.PathLike each; the settings as checkArguments takes them, alpha
-// also "auto", and layer a str.
+// str, bytes or os.PathLike each, as the system's bytes; the settings as
+// checkArguments takes them, alpha also "auto", and layer a str. Raises
+// ValueError for a path or layer holding a NUL character.
 FileCallArguments checkFileArguments(const py::args &args, const py::kwargs &kwargs);
 
 }  // namespace tavi::python

@@ -66,7 +66,15 @@ Outcome filterFile(const fs::path &input, const fs::path &output, const std::str
     return outcome;
 }
 
-std::vector<std::string> antialiasFile(const py::args &args, const py::kwargs &kwargs) {
+// A message as Python shows it: the file names in it are the system's
+// bytes, which need not be UTF-8, decoded as Python decodes file names.
+py::str pythonText(const std::string &text) {
+    PyObject *decoded = PyUnicode_DecodeFSDefaultAndSize(text.data(), py::ssize_t(text.size()));
+    if (!decoded) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(decoded);
+}
+
+py::list antialiasFile(const py::args &args, const py::kwargs &kwargs) {
     const FileCallArguments call = checkFileArguments(args, kwargs);
     auto checked = lib::checkSettings(lib::ImageRequest{}, call.settings);
     if (auto *refusal = std::get_if<lib::Refusal>(&checked)) throw py::value_error(refusal->message);
@@ -74,14 +82,16 @@ std::vector<std::string> antialiasFile(const py::args &args, const py::kwargs &k
     Outcome outcome;
     {
         py::gil_scoped_release released;
-        outcome = filterFile(call.path, call.output.empty() ? call.path : call.output, call.layer, call.alpha,
+        outcome = filterFile(call.path, call.output.value_or(call.path), call.layer, call.alpha,
                              std::get<lib::ImageRequest>(checked));
     }
     if (outcome.exception) {
-        PyErr_SetString(outcome.exception, outcome.message.c_str());
+        PyErr_SetObject(outcome.exception, pythonText(outcome.message).ptr());
         throw py::error_already_set();
     }
-    return outcome.notices;
+    py::list notices;
+    for (const std::string &notice : outcome.notices) notices.append(pythonText(notice));
+    return notices;
 }
 
 }  // namespace
@@ -94,8 +104,9 @@ void defineAntialiasFile(py::module_ &module) {
 
 Anti-aliases an image file as `tavi process` does one frame.
 
-path       the image file (PNG, TIFF, TGA, OpenEXR, ... as OpenImageIO reads)
-output     where the result goes; None (the default) replaces `path`
+path       the image file (PNG, TIFF, TGA, OpenEXR, ... as OpenImageIO reads):
+           a str, bytes or os.PathLike, as Python's os functions take it
+output     where the result goes, the same; None (the default) replaces `path`
 target, strength, threshold, enabled   as for antialias()
 alpha      "auto" (what the file says: OpenEXR and TIFF marked associated
            are premultiplied, the rest straight), "straight" or
@@ -111,8 +122,8 @@ place, so a failure never leaves a half-written file and never touches the
 one there. Returns the notices `tavi process` prints (what a format could
 not hold). Raises OSError when the file cannot be read or written,
 MemoryError when the frame does not fit, TypeError for an argument of the
-wrong type and ValueError for a setting out of range; each message names
-the file or the argument. The GIL is released while it works.)");
+wrong type and ValueError for a setting out of range or a path or layer
+holding a NUL character; each message names the file or the argument. The GIL is released while it works.)");
 }
 
 }  // namespace tavi::python

@@ -88,9 +88,15 @@ def _blender_environment(user, temporary):
     return environment
 
 
-def run_blender(script, *arguments, user, temporary, window=None, check=True):
+# Blender's exit status in background mode when the add-on left frames
+# unfiltered (tavi_blender/exit_status.py).
+UNFILTERED = 3
+
+
+def run_blender(script, *arguments, user, temporary, window=None, check=True, status=0):
     """Runs a session script in Blender, in background mode unless
-    `window` names an X display; returns the finished process."""
+    `window` names an X display; returns the finished process, which must
+    have exited with `status` where `check`."""
     command = [blender_program(), "--factory-startup", "--python-exit-code", "1"]
     if window is None:
         command.insert(1, "-b")
@@ -99,9 +105,17 @@ def run_blender(script, *arguments, user, temporary, window=None, check=True):
     if window is not None:
         environment["DISPLAY"] = window
     run = subprocess.run(command, capture_output=True, text=True, timeout=TIMEOUT, env=environment)
-    if check and run.returncode != 0:
+    if check and run.returncode != status:
         pytest.fail(f"{script} failed ({run.returncode}):\n{run.stdout[-3000:]}\n{run.stderr[-3000:]}")
     return run
+
+
+def blender_command(*arguments, user, temporary):
+    """Blender run as a farm runs it, with the user's saved preferences:
+    `blender ARGUMENTS...`; returns the finished process, whatever its
+    status."""
+    return subprocess.run([blender_program(), *map(str, arguments)], capture_output=True, text=True,
+                          timeout=TIMEOUT, env=_blender_environment(user, temporary))
 
 
 @pytest.fixture(scope="session")

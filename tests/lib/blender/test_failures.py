@@ -6,7 +6,7 @@ import json
 
 import pytest
 
-from conftest import install_addon, run_blender, same_samples, tavi_process
+from conftest import UNFILTERED, install_addon, run_blender, same_samples, tavi_process
 
 JUNK = b"these bytes are no image"
 
@@ -14,7 +14,8 @@ JUNK = b"these bytes are no image"
 @pytest.fixture(scope="module")
 def session(tmp_path_factory, addon_user):
     out = tmp_path_factory.mktemp("failures")
-    run = run_blender("failures.py", out, user=addon_user, temporary=tmp_path_factory.mktemp("tmp"))
+    run = run_blender("failures.py", out, user=addon_user, temporary=tmp_path_factory.mktemp("tmp"),
+                      status=UNFILTERED)
     return out, run
 
 
@@ -62,7 +63,7 @@ def test_without_its_module_the_addon_reports_and_leaves_frames(tmp_path_factory
     (module,) = installed.glob("tavi/_tavi.*.so")
     module.write_text("not a shared object\n")
     out = tmp_path_factory.mktemp("broken")
-    run = run_blender("animation.py", out, user=user, temporary=temporary)
+    run = run_blender("animation.py", out, user=user, temporary=temporary, status=UNFILTERED)
     problem = json.loads((out / "results.json").read_text())["problem"]
     assert problem.startswith(f"the Tavi module in {installed} cannot be loaded (")
     for n in (1, 2):

@@ -40,13 +40,14 @@ StoredSamples fromRgba(const host::RgbaImage &image, int channels) {
     return s;
 }
 
-void writeSamples(const std::filesystem::path &path, const StoredSamples &samples) {
+void writeSamples(const std::filesystem::path &path, const StoredSamples &samples, bool associatedTiff) {
     auto out = OIIO::ImageOutput::create(path.string());
     if (!out) fail(path, "no writer");
     OIIO::ImageSpec layout(samples.width, samples.height, samples.channels, typeOf(samples.kind));
     if (samples.channels == 4) layout.alpha_channel = 3;
-    // The samples are written as they are: no division by alpha.
-    layout.attribute("oiio:UnassociatedAlpha", 1);
+    // The samples are written as they are: no division by alpha. Marked
+    // unassociated, OpenImageIO's TIFF writer says straight; else associated.
+    layout.attribute("oiio:UnassociatedAlpha", associatedTiff ? 0 : 1);
     if (!out->open(path.string(), layout) || !out->write_image(typeOf(samples.kind), samples.bytes.data()) ||
         !out->close())
         fail(path, out->geterror());

@@ -51,9 +51,10 @@ struct StoredSamples {
 StoredSamples fromRgba(const host::RgbaImage &image, int channels);
 
 // The format follows the extension (.png, .tif, .exr). PNG colour is
-// written as straight, OpenEXR as premultiplied: as given, unconverted.
+// written as straight, OpenEXR as premultiplied, TIFF as straight unless
+// `associatedTiff` (then marked associated): as given, unconverted.
 // Throw std::runtime_error naming the file.
-void writeSamples(const std::filesystem::path &path, const StoredSamples &samples);
+void writeSamples(const std::filesystem::path &path, const StoredSamples &samples, bool associatedTiff = false);
 StoredSamples readSamples(const std::filesystem::path &path);
 
 }  // namespace tavi::test

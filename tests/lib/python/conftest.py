@@ -2,8 +2,9 @@
 image files written and read with their samples exactly as stored, and the
 tavi command run on them.
 
-Run from the repository with the module on the path, as the README says:
-    PYTHONPATH=build/python python3 -m pytest -q tests/python
+Run by ctest (test "python_module"), or from the repository with the
+module on the path and the Python it was built for, as docs/python.md says:
+    PYTHONPATH=build/python /usr/bin/python3 -m pytest -q tests/lib/python
 TAVI_EXE names the tavi command (default: build/tavi).
 """
 import os

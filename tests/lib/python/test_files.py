@@ -2,6 +2,7 @@
 file, replaces a file in place by the command's atomic write, and leaves
 every file as it was when it fails, with a message naming it."""
 import os
+import pathlib
 import subprocess
 import sys
 
@@ -15,6 +16,16 @@ from conftest import aliased, read_stored, write_stored
 
 def command(tavi_exe, source, target, *options):
     subprocess.run([str(tavi_exe), "process", "-q", str(source), "-o", str(target), *options], check=True)
+
+
+class Named(os.PathLike):
+    """A path object of a caller's own."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def __fspath__(self):
+        return self.path
 
 
 def straight_rgba():
@@ -144,8 +155,10 @@ def test_bad_settings_raise_value_error_before_the_file_is_read(tmp_path, keywor
 
 
 @pytest.mark.parametrize("arguments, keywords, words", [
-    ((123,), {}, "path must be a str or an os.PathLike, not int"),
-    (("a.png", 7), {}, "output must be a str or an os.PathLike, not int"),
+    ((123,), {}, "path must be a str, bytes or an os.PathLike, not int"),
+    (("a.png", 7), {}, "output must be a str, bytes or an os.PathLike, not int"),
+    ((bytearray(b"a.png"),), {}, "path must be a str, bytes or an os.PathLike, not bytearray"),
+    ((Named(7),), {}, "expected Named.__fspath__\\(\\) to return str or bytes, not int"),
     (("a.png",), {"strength": True}, "strength must be an int from 0 to 100, not bool"),
     (("a.png",), {"enabled": 1}, "enabled must be a bool"),
     (("a.png",), {"layer": 3}, "layer must be a str"),
@@ -155,3 +168,92 @@ def test_bad_settings_raise_value_error_before_the_file_is_read(tmp_path, keywor
 def test_arguments_of_the_wrong_type_are_named(arguments, keywords, words):
     with pytest.raises(TypeError, match=words):
         tavi.antialias_file(*arguments, **keywords)
+
+
+PATH_KINDS = {
+    "str": str,
+    "bytes": os.fsencode,
+    "os.PathLike": Named,
+    "os.PathLike of bytes": lambda text: Named(os.fsencode(text)),
+    "pathlib.Path": pathlib.Path,
+}
+
+
+@pytest.mark.parametrize("kind", PATH_KINDS)
+@pytest.mark.parametrize("argument", ["path", "output"])
+@pytest.mark.parametrize("by", ["position", "keyword"])
+def test_a_path_holding_a_nul_is_refused_and_names_no_other_file(tmp_path, kind, argument, by):
+    """The system would read "b.png\\0x" as b.png: Python's own os
+    functions refuse such a name, and so does tavi, touching no file."""
+    source = tmp_path / "b.png"
+    write_stored(source, straight_rgba())
+    before = source.read_bytes()
+    paths = {"path": str(source), "output": str(tmp_path / "c.png")}
+    paths[argument] += "\0x"
+    named = {name: PATH_KINDS[kind](text) for name, text in paths.items()}
+    with pytest.raises(ValueError) as raised:
+        if by == "position":
+            tavi.antialias_file(named["path"], named["output"])
+        else:
+            tavi.antialias_file(path=named["path"], output=named["output"])
+    assert str(raised.value) == f"{argument} {os.fspath(named[argument])!r} holds a NUL character, which no file name can"
+    with pytest.raises(ValueError):
+        os.stat(named[argument])  # as Python itself
+    assert source.read_bytes() == before
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["b.png"]
+
+
+def test_a_path_holding_a_nul_in_place_leaves_the_file(tmp_path):
+    source = tmp_path / "b.png"
+    write_stored(source, straight_rgba())
+    before = source.read_bytes()
+    with pytest.raises(ValueError, match="^path .* holds a NUL character"):
+        tavi.antialias_file(str(source) + "\0")
+    assert source.read_bytes() == before
+
+
+def test_a_layer_holding_a_nul_is_refused(tmp_path):
+    with pytest.raises(ValueError, match=r'^layer "beauty\\x00x" holds a NUL character'):
+        tavi.antialias_file(tmp_path / "b.exr", layer="beauty\0x")
+
+
+@pytest.mark.parametrize("kind", PATH_KINDS)
+def test_every_kind_of_path_names_the_file_tavi_process_writes(tmp_path, tavi_exe, kind):
+    source = tmp_path / "frame.png"
+    write_stored(source, straight_rgba())
+    command(tavi_exe, source, tmp_path / "theirs.png")
+    tavi.antialias_file(PATH_KINDS[kind](str(source)), PATH_KINDS[kind](str(tmp_path / "mine.png")))
+    assert (tmp_path / "mine.png").read_bytes() == (tmp_path / "theirs.png").read_bytes()
+
+
+def test_a_name_that_is_not_utf8_is_the_file_of_those_bytes(tmp_path, tavi_exe):
+    """os.listdir gives such a name as a str with surrogates, or as bytes
+    when asked in bytes: either is the same file, and messages name it as
+    Python does."""
+    folder = os.fsencode(tmp_path)
+    source, target = folder + b"/caf\xe9.png", folder + b"/smooth-caf\xe9.png"
+    write_stored(tmp_path / "plain.png", straight_rgba())
+    os.rename(tmp_path / "plain.png", source)
+    command(tavi_exe, os.fsdecode(source), tmp_path / "theirs.png")
+    tavi.antialias_file(os.fsdecode(source), os.fsdecode(target))
+    with open(target, "rb") as written:
+        assert written.read() == (tmp_path / "theirs.png").read_bytes()
+    os.remove(target)
+    tavi.antialias_file(source, target)
+    with open(target, "rb") as written:
+        assert written.read() == (tmp_path / "theirs.png").read_bytes()
+    missing = os.fsdecode(folder + b"/none-\xe9.png")
+    with pytest.raises(OSError) as raised:
+        tavi.antialias_file(missing)
+    assert str(raised.value) == f"{missing}: no such file"
+
+
+def test_an_empty_output_is_no_file_not_the_input(tmp_path):
+    """An output of "" names no file; it never means in place."""
+    source = tmp_path / "frame.png"
+    write_stored(source, straight_rgba())
+    before = source.read_bytes()
+    with pytest.raises(OSError):
+        tavi.antialias_file(source, "")
+    assert source.read_bytes() == before
+    assert [p.name for p in tmp_path.iterdir()] == ["frame.png"]

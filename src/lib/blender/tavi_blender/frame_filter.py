@@ -32,7 +32,7 @@ def filter_file(scene, frame, path):
         keywords = dict(scene.tavi.filter_keywords(), alpha=output_formats.alpha_for(file_format))
         _filter_layers(tavi, path, layers, keywords)
     except Exception as e:  # any failure leaves the file as Blender wrote it
-        reports.error(f"frame {frame} not filtered: {path}: {_without_path(str(e), path)}")
+        reports.not_filtered(frame, f"{path}: {_without_path(str(e), path)}")
         return False
     reports.info(f"frame {frame} filtered: {path}")
     return True

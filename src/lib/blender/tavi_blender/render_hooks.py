@@ -40,7 +40,9 @@ def _on_write(scene):
     frame = scene.frame_current
     paths = frame_files.changed(_job.before)
     if not paths:
-        reports.error(f"frame {frame} not filtered: Blender wrote none of {', '.join(_job.before)}")
+        # A movie is written as a whole, never as the frame's own file.
+        reason = frame_filter.refusal(scene) or f"Blender wrote none of {', '.join(_job.before)}"
+        reports.not_filtered(frame, reason)
     for path in paths:
         if frame_filter.filter_file(scene, frame, path):
             _job.filtered = path
@@ -65,13 +67,13 @@ def _show_unsaved_still(scene_name, frame):
         return
     reason = frame_filter.refusal(scene)
     if reason:
-        reports.error(f"frame {frame} not filtered: {reason}")
+        reports.not_filtered(frame, reason)
         return
     path = still_image.unsaved_still_path(scene)
     try:
         still_image.save_render_result(scene, path)
     except Exception as e:
-        reports.error(f"frame {frame} not filtered: cannot save the render to {path}: {e}")
+        reports.not_filtered(frame, f"cannot save the render to {path}: {e}")
         return
     if frame_filter.filter_file(scene, frame, path):
         still_image.show(path)

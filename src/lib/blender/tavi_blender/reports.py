@@ -5,7 +5,7 @@ import sys
 
 import bpy
 
-from . import main_thread
+from . import exit_status, main_thread
 
 
 def info(message):
@@ -17,6 +17,13 @@ def error(message):
     print(line, file=sys.stderr, flush=True)
     if not bpy.app.background:
         main_thread.run(lambda: _show(line))
+
+
+def not_filtered(frame, why):
+    """A frame left as Blender wrote it: reported, and counted for the exit
+    status in background mode."""
+    exit_status.frame_not_filtered(frame)
+    error(f"frame {frame} not filtered: {why}")
 
 
 def _show(line):
@@ -54,8 +61,10 @@ class TAVI_OT_show_report(bpy.types.Operator):
 def register():
     bpy.utils.register_class(TAVI_OT_show_report)
     main_thread.register()
+    exit_status.register()
 
 
 def unregister():
+    exit_status.unregister()
     main_thread.unregister()
     bpy.utils.unregister_class(TAVI_OT_show_report)

@@ -61,9 +61,12 @@ def antialias(
     see the first form."""
     ...
 
+# A file's name as Python's os functions take it.
+_Path = str | bytes | os.PathLike[str] | os.PathLike[bytes]
+
 def antialias_file(
-    path: str | os.PathLike[str],
-    output: str | os.PathLike[str] | None = None,
+    path: _Path,
+    output: _Path | None = None,
     *,
     target: Literal["rgb", "alpha", "rgba"] = "rgba",
     strength: int = 100,
