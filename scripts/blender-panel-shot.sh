@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${BUILD_DIR:-build}"
-BUILD_DIR="$build_dir" scripts/build.sh
+[ "$build_dir" = build ] && scripts/build.sh
 work="$(mktemp -d)"
 xvfb_pid=""
 trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; rm -rf "$work"' EXIT

@@ -167,6 +167,17 @@ why_not64=$(cannot_run 64 "$loader64")
 
 windows_build 32 "$win32" toolchain-mingw32.cmake i386 "$loader32" "$why_not32"
 windows_build 64 "$win64" toolchain-mingw64.cmake x86-64 "$loader64" "$why_not64"
+echo "== the skip of a loader this machine cannot run"
+# A DLL copied to an executable name is a file the kernel refuses to start,
+# as it refuses Wine's loader where one kind of program cannot run.
+not_a_loader="$win64/not-a-loader"
+cp "$win64/tavi56.p" "$not_a_loader" && chmod +x "$not_a_loader"
+if [[ $(cannot_run 64 "$not_a_loader") == *"cannot run 64-bit programs"* && -z $(cannot_run 32 /bin/false) ]]; then
+  pass "a loader the kernel will not start is a skip; one that fails otherwise is not"
+else
+  fail "a loader the kernel will not start is not taken for a skip"
+fi
+rm -f "$not_a_loader"
 echo "== layout check of the host records"
 layout_check_stops_llp64 x86_64-w64-mingw32-gcc-posix
 

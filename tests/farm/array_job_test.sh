@@ -126,6 +126,13 @@ for array in 0-2 1-5:2; do
   else
     fail "--array=$array: task logs"
   fi
+  # docs/farm.md's way to find the failed tasks: none here.
+  failed_logs=$(grep -L 'finished with status 0' "tavi-${job}"_*.log)
+  if [[ -z $failed_logs ]]; then
+    pass "--array=$array: grep -L 'finished with status 0' finds no failed task"
+  else
+    fail "--array=$array: grep -L finds $failed_logs"
+  fi
 done
 
 # --- A failed task run again alone --------------------------------------------
@@ -164,6 +171,11 @@ if [[ $status -ne 0 && -n $refused && ! -e farm ]]; then
   pass "--array=1,3,7: every task stops and says why, and writes nothing"
 else
   fail "--array=1,3,7 (status $status)"
+fi
+if [[ $(grep -L 'finished with status 0' "tavi-${job}"_*.log | wc -l) -eq 3 ]]; then
+  pass "--array=1,3,7: grep -L 'finished with status 0' finds the three failed tasks"
+else
+  fail "--array=1,3,7: grep -L does not find the three failed tasks"
 fi
 echo "farm: task 3 said: $(sed -n 1p "tavi-${job}_3.log" 2>/dev/null)"
 
