@@ -95,3 +95,23 @@ def test_channels_of_several_types_keep_them(tmp_path):
     assert str(page[0].format) == "float"
     assert numpy.array_equal(page[1][..., 4], depth)
     assert numpy.array_equal(numpy.round(page[1][..., 5].astype(numpy.float64) * 4294967295), ids)
+
+
+@pytest.mark.parametrize("target", ["alpha", "rgba"])
+def test_a_straight_picture_is_the_same_written_premultiplied(tmp_path, target):
+    """Where the filter's colour and alpha passes disagree (--target alpha
+    blends alpha and leaves colour), alpha wins: the OpenEXR file holds the
+    PNG file's result premultiplied, within the straight 8-bit rounding,
+    and no pixel that had no colour above alpha gets any."""
+    source = write(tmp_path / "in.png", as_samples(levels(4), "uint8"), "uint8")
+    run_tavi("process", source, "-o", tmp_path / "straight.png", "--target", target)
+    run_tavi("process", source, "-o", tmp_path / "associated.exr", "--target", target)
+    _, straight = stored(tmp_path / "straight.png")
+    _, associated = stored(tmp_path / "associated.exr")
+    straight = straight.astype(numpy.float64) / 255
+    associated = associated.astype(numpy.float64)
+    assert not numpy.array_equal(straight, as_samples(levels(4), "uint8") / 255), "the filter changed nothing"
+    assert numpy.all(associated[..., :3] <= associated[..., 3:4] + 1e-6)
+    assert numpy.abs(associated[..., 3] - straight[..., 3]).max() <= 0.5 / 255
+    expected = straight[..., :3] * straight[..., 3:4]
+    assert numpy.abs(associated[..., :3] - expected).max() <= 1 / 255 + 1e-3

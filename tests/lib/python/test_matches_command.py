@@ -104,3 +104,20 @@ def test_every_way_of_passing_the_pixels(tmp_path, tavi_exe):
     }
     for way, mine in ways.items():
         assert numpy.array_equal(mine, theirs), way
+
+
+@pytest.mark.parametrize("dtype", [numpy.uint8, numpy.float32])
+def test_alpha_wins_where_the_filters_colour_and_alpha_disagree(tmp_path, tavi_exe, dtype):
+    """Premultiplied pixels that had no colour above their alpha get none
+    back, though target="alpha" blends alpha and leaves colour; and the
+    result is the command's."""
+    straight = aliased(40, 60, seed=9).astype(numpy.float32) / 255
+    image = straight.copy()
+    image[..., :3] *= straight[..., 3:]
+    image = (numpy.round(image * 255).astype(numpy.uint8) if dtype == numpy.uint8 else image.astype(dtype))
+    mine = tavi.antialias(image, alpha="premultiplied", target="alpha")
+    assert not numpy.array_equal(mine, image)
+    assert numpy.all(mine[..., :3] <= mine[..., 3:4])
+    name, flags = ("assoc.png", ["--alpha", "premultiplied"]) if dtype == numpy.uint8 else ("render.exr", [])
+    theirs = tavi_process(tavi_exe, tmp_path, image, name, "--target", "alpha", *flags)
+    assert numpy.array_equal(mine.view(numpy.uint8), theirs.view(numpy.uint8))
