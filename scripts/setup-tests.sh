@@ -4,7 +4,8 @@
 # - GoogleTest and Google Benchmark; clang, its sanitizer runtime and
 #   clang-format (the sanitizer build, fuzzing, the style check);
 # - OpenImageIO's tools and Python bindings, which the tests judge
-#   conversions with;
+#   conversions with, and libtiff's tools (tiffcp), which make some of the
+#   TIFF files they read;
 # - SDL2, Dear ImGui and Mesa's OpenGL for the panel's window;
 # - pybind11, numpy and pytest for the Python module, and GEGL;
 # - dpkg-dev, lintian, groff, man-db, Python's venv, setuptools and wheel,
@@ -19,7 +20,7 @@ scripts/setup.sh
 install_missing setup-tests \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   clang libclang-rt-14-dev clang-format \
-  openimageio-tools python3-openimageio \
+  openimageio-tools python3-openimageio libtiff-tools \
   libsdl2-dev libimgui-dev libgl-dev libegl-mesa0 libgl1-mesa-dri \
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest \
   libgegl-dev gegl \

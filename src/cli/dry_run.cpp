@@ -20,7 +20,10 @@ int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const st
         const bool replaces = fs::exists(fs::symlink_status(task.output, error));
         std::printf("%s -> %s%s\n", host::shownPath(task.input).c_str(), host::shownPath(task.output).c_str(),
                     replaces ? " (replaces the file there)" : "");
-        if (const std::optional<std::string> problem = host::files::readProblem(task.input, request)) {
+        // Read as it would be for this output (CMYK converted or kept, say).
+        host::files::ReadRequest toOutput = request;
+        if (auto format = host::files::outputFormatFor(task.output)) toOutput.output = format.value();
+        if (const std::optional<std::string> problem = host::files::readProblem(task.input, toOutput)) {
             ++failing;
             std::printf("  would fail: %s\n", host::shownText(*problem, host::kShownWhole).c_str());
         }

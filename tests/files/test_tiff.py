@@ -2,7 +2,9 @@
 integer samples, CMYK, CIELAB, page positions, EXIF and GPS directories,
 JPEG compression."""
 import re
+import subprocess
 import numpy
+import pytest
 
 from makers.tiff_bytes import EXIF_IFD, EXTRA_SAMPLES, GPS_IFD, INK_SET, PHOTOMETRIC, tags, tiff
 from support import HEIGHT, WIDTH, changed_pixels, inside_disc, near_edge, run_tavi, stored, write, as_samples, levels
@@ -112,3 +114,39 @@ def test_jpeg_compression_is_kept_only_where_nothing_changed(tmp_path):
     before, after = stored(source)[1], stored(tmp_path / "filtered.tif")[1]
     moved = changed_pixels(before, after)
     assert moved.any() and not (moved & ~near_edge()).any(), "pixels away from the edge keep their decoded values"
+
+
+@pytest.mark.parametrize("compression", ["jpeg", "zip"])
+def test_tiled_cmyk_is_never_handed_to_a_conversion_that_corrupts_memory(tmp_path, compression):
+    """OpenImageIO's conversion of tiled CMYK to RGB corrupts its heap (the
+    command, and its own tools, die of it): such a file bound for a format
+    without CMYK is refused by name, the other frames are done, and TIFF,
+    which keeps CMYK, still takes it."""
+    striped = tmp_path / "striped.tif"
+    striped.write_bytes(cmyk(8))
+    tiled = tmp_path / "shot.0001.tif"
+    made = subprocess.run(["tiffcp", "-c", compression, "-t", "-w", "16", "-l", "16", striped, tiled],
+                          capture_output=True, text=True)
+    assert made.returncode == 0, made.stderr
+    other = write(tmp_path / "shot.0002.png", as_samples(levels(4), "uint8"), "uint8")
+    done = run_tavi("process", tiled, other, "-o", tmp_path / "out.####.exr", expect=1)
+    assert "shot.0001.tif: OpenImageIO's conversion of tiled CMYK TIFF files to RGB corrupts its memory" in done.stderr
+    assert "tiffcp -s" in done.stderr
+    assert (tmp_path / "out.0002.exr").exists() and not (tmp_path / "out.0001.exr").exists()
+    dry = run_tavi("process", "-n", tiled, "-o", tmp_path / "dry.exr", expect=1)
+    assert "corrupts its memory" in dry.stdout + dry.stderr
+    run_tavi("process", tiled, "-o", tmp_path / "kept.tif")
+    assert tags((tmp_path / "kept.tif").read_bytes())[PHOTOMETRIC] == [5]
+
+
+def test_grey_with_more_channels_than_alpha_keeps_their_names(tmp_path):
+    """Grey with alpha and one more channel, which OpenImageIO names R, A, B:
+    written again, the file still names them so, not R, G, B."""
+    source = tmp_path / "extras.tif"
+    source.write_bytes(tiff(WIDTH, HEIGHT, [plane(200, 30), plane(255, 120), plane(9, 99)], 8, photometric=1,
+                            extra_samples=(2, 0)))
+    assert list(stored(source)[0].channelnames) == ["R", "A", "B"]
+    run_tavi("process", source, "-o", tmp_path / "out.tif")
+    spec, samples = stored(tmp_path / "out.tif")
+    assert list(spec.channelnames) == ["R", "A", "B"]
+    assert numpy.array_equal(samples[..., 2], stored(source)[1][..., 2]), "the extra channel passes as it was"
