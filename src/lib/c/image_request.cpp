@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace tavi::lib {
 
@@ -31,9 +32,12 @@ std::variant<ImageRequest, Refusal> checkSettings(ImageRequest request, const ta
     return request;
 }
 
-std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::SampleType type, int width, int height,
-                                                 std::size_t rowStride, int channels, int alpha,
-                                                 const tavi_settings *settings) {
+namespace {
+
+// The arguments that are wrong whatever the image: null pointers,
+// negative sizes, other channel counts and alpha forms.
+std::optional<Refusal> badArguments(const void *pixels, int width, int height, int channels, int alpha,
+                                    const tavi_settings *settings) {
     if (pixels == nullptr) return refuse(TAVI_ERROR_NULL_POINTER, "pixels is NULL");
     if (settings == nullptr)
         return refuse(TAVI_ERROR_NULL_POINTER, "settings is NULL (tavi_default_settings() gives the defaults)");
@@ -46,12 +50,14 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::Samp
     if (alpha != TAVI_ALPHA_STRAIGHT && alpha != TAVI_ALPHA_PREMULTIPLIED)
         return refuse(TAVI_ERROR_BAD_ALPHA, "alpha " + std::to_string(alpha) +
                                                 " is neither TAVI_ALPHA_STRAIGHT (0) nor TAVI_ALPHA_PREMULTIPLIED (1)");
+    return std::nullopt;
+}
 
-    // Every product below is checked before it is formed: width and height
-    // are ints, but the strides and the extent are bytes in an address space.
-    const std::size_t pixelBytes = std::size_t(channels) * host::frame::sampleBytes(type);
-    const std::size_t w = std::size_t(width);
-    const std::size_t h = std::size_t(height);
+// Whether the image as described fits in memory; its row stride. Every
+// product is checked before it is formed: width and height are ints, but
+// the strides and the extent are bytes in an address space.
+std::variant<std::size_t, Refusal> rowStrideOf(const void *pixels, std::size_t w, std::size_t h, std::size_t pixelBytes,
+                                               std::size_t rowStride) {
     if (w > kMaxExtent / pixelBytes)
         return refuse(TAVI_ERROR_TOO_LARGE, "a row of " + n(w) + " pixels does not fit in memory");
     const std::size_t rowBytes = w * pixelBytes;
@@ -69,6 +75,18 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::Samp
     // The filter's working copy holds 4 bytes a pixel.
     if (h != 0 && w > kMaxExtent / 4 / h)
         return refuse(TAVI_ERROR_TOO_LARGE, "a frame of " + n(w) + " x " + n(h) + " pixels does not fit in memory");
+    return stride;
+}
+
+}  // namespace
+
+std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::SampleType type, int width, int height,
+                                                 std::size_t rowStride, int channels, int alpha,
+                                                 const tavi_settings *settings) {
+    if (auto refusal = badArguments(pixels, width, height, channels, alpha, settings)) return *refusal;
+    const std::size_t pixelBytes = std::size_t(channels) * host::frame::sampleBytes(type);
+    const auto stride = rowStrideOf(pixels, std::size_t(width), std::size_t(height), pixelBytes, rowStride);
+    if (const Refusal *refusal = std::get_if<Refusal>(&stride)) return *refusal;
 
     ImageRequest request;
     const int sample = int(host::frame::sampleBytes(type));
@@ -77,7 +95,7 @@ std::variant<ImageRequest, Refusal> checkRequest(void *pixels, host::frame::Samp
     request.pixels.width = width;
     request.pixels.height = height;
     request.pixels.pixelStride = std::ptrdiff_t(pixelBytes);
-    request.pixels.rowStride = std::ptrdiff_t(stride);
+    request.pixels.rowStride = std::ptrdiff_t(std::get<std::size_t>(stride));
     request.pixels.channel[0] = 0;
     request.pixels.channel[1] = sample;
     request.pixels.channel[2] = 2 * sample;

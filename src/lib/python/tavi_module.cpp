@@ -87,18 +87,10 @@ py::array antialias(const py::args &args, const py::kwargs &kwargs) {
     return result;
 }
 
-}  // namespace
-
-PYBIND11_MODULE(_tavi, m) {
-    m.doc() = "Tavi, the post-render anti-aliasing filter, for numpy images (the compiled part of tavi).";
-    m.attr("__version__") = tavi_version();  // the version the library code inside was built as
-    // The arguments are checked by the module (lib/python/call_arguments.h).
-    // The docstring starts with the signature in the form Python reads for
-    // its own built-in functions, so inspect.signature() works.
-    py::options options;
-    options.disable_function_signatures();
-    m.def("antialias", &antialias,
-          R"(antialias(image, *, out=None, target='rgba', strength=100, threshold=224, alpha='straight', enabled=True)
+// The docstring starts with the signature in the form Python reads for its
+// own built-in functions, so inspect.signature() works.
+constexpr const char *kAntialiasDoc =
+    R"(antialias(image, *, out=None, target='rgba', strength=100, threshold=224, alpha='straight', enabled=True)
 --
 
 Anti-aliases an image and returns the result: a new array, or out.
@@ -149,6 +141,16 @@ ValueError for a wrong shape, a list of uneven rows or ints beyond 0 to
 memory, and a setting out of range; MemoryError when the filter cannot have
 its memory. Messages name the argument and never show the image. The GIL is
 released while the filter runs, so threads filtering different images run
-at once.)");
+at once.)";
+
+}  // namespace
+
+PYBIND11_MODULE(_tavi, m) {
+    m.doc() = "Tavi, the post-render anti-aliasing filter, for numpy images (the compiled part of tavi).";
+    m.attr("__version__") = tavi_version();  // the version the library code inside was built as
+    // The arguments are checked by the module (lib/python/call_arguments.h).
+    py::options options;
+    options.disable_function_signatures();
+    m.def("antialias", &antialias, kAntialiasDoc);
     tavi::python::defineAntialiasFile(m);
 }
