@@ -6,13 +6,16 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <set>
 #include <thread>
 
 #include "host/base/atomic_file.h"
 #include "host/base/live_temporaries.h"
+#include "host/base/process_limits.h"
 #include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
@@ -25,6 +28,7 @@
 #include "cli/frame_workers.h"
 #include "cli/interrupt_guard.h"
 #include "cli/job_count.h"
+#include "cli/memory_gate.h"
 #include "cli/output_checks.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
@@ -43,21 +47,32 @@ void say(ProgressBar &progress, const std::string &message) {
 }
 
 // Reads, filters and writes one frame. Returns "" or the error, which names
-// the file.
-std::string processFrame(host::FilterChain &chain, const FrameTask &task, const ProcessOptions &options,
-                         ProgressBar &progress) {
+// the file. The worker's `chain` is made anew by `freshChain` after the
+// frame: its filters keep planes of the frame they did, memory that the
+// next frame, on this worker or another, is counted to need afresh.
+std::string processFrame(std::unique_ptr<host::FilterChain> &chain, const FrameTask &task,
+                         const ProcessOptions &options, ProgressBar &progress, MemoryGate &memory,
+                         const std::function<std::unique_ptr<host::FilterChain>()> &freshChain) {
     try {
         const auto filter = [&](const host::frame::PixelView &pixels, host::frame::AlphaForm form) {
-            return chain.applyInPlace(pixels, form);
+            return chain->applyInPlace(pixels, form);
         };
         const auto notice = [&](const std::string &line) {
             if (!options.quiet) say(progress, line);
         };
         host::files::ReadRequest request = options.frame.request();
-        request.filters = chain.size();
+        request.filters = chain->size();
+        // A header that cannot be read fails the frame when it is read.
+        const host::files::IoResult<std::uint64_t> needed = host::files::frameMemory(task.input, request);
+        const MemoryGate::Pass pass(memory, needed ? needed.value() : 0);
         const auto start = std::chrono::steady_clock::now();
         const host::files::IoResult<host::files::FilteredFile> done =
             host::files::filterFile(task.input, task.output, request, filter, notice, options.encoding.encoding());
+        try {
+            chain = freshChain();
+        } catch (const std::exception &) {
+            // The chain goes on as it was; the frame's result stands.
+        }
         if (!done) return done.error();
         if (options.verbose) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -245,11 +260,21 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     // Each worker has its own instances; the module is shared.
     std::vector<std::unique_ptr<host::FilterChain>> chains;
     for (unsigned i = 0; i < jobs; ++i) chains.push_back(std::make_unique<host::FilterChain>(module, scene.filters));
+    MemoryGate memory(host::availableMemory);
+    // Made one at a time, as the chains above are: the module is not asked
+    // for two instances at once.
+    std::mutex making;
+    const std::function<std::unique_ptr<host::FilterChain>()> freshChain = [&] {
+        const std::lock_guard<std::mutex> held(making);
+        return std::make_unique<host::FilterChain>(module, scene.filters);
+    };
 
     const auto start = std::chrono::steady_clock::now();
     const std::size_t failed = runFrames(
         tasks, jobs,
-        [&](unsigned worker, std::size_t i) { return processFrame(*chains[worker], tasks[i], options, progress); },
+        [&](unsigned worker, std::size_t i) {
+            return processFrame(chains[worker], tasks[i], options, progress, memory, freshChain);
+        },
         [&](std::size_t, const std::string &error) {
             if (!error.empty()) say(progress, error);
             progress.advance();
