@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "host/base/atomic_file.h"
 #include "host/base/shown_text.h"
 #include "host/files/stored_image.h"
 #include "cli/usage_error.h"
@@ -20,7 +21,11 @@ int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const st
         const bool replaces = fs::exists(fs::symlink_status(task.output, error));
         std::printf("%s -> %s%s\n", host::shownPath(task.input).c_str(), host::shownPath(task.output).c_str(),
                     replaces ? " (replaces the file there)" : "");
-        if (const std::optional<std::string> problem = host::files::readProblem(task.input, request)) {
+        std::optional<std::string> problem = host::files::readProblem(task.input, request);
+        if (!problem)
+            if (const std::optional<std::string> refused = host::replacementRefused(task.output))
+                problem = host::shownPath(task.output) + ": cannot write (" + *refused + ")";
+        if (problem) {
             ++failing;
             std::printf("  would fail: %s\n", host::shownText(*problem, host::kShownWhole).c_str());
         }

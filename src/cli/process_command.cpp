@@ -54,6 +54,11 @@ std::string processFrame(std::unique_ptr<host::FilterChain> &chain, const FrameT
                          const ProcessOptions &options, ProgressBar &progress, MemoryGate &memory,
                          const std::function<std::unique_ptr<host::FilterChain>()> &freshChain) {
     try {
+        // The write goes to a temporary renamed into place, which a file's
+        // own permissions would not stop: they are heeded first, as cp
+        // heeds them, before any work on the frame.
+        if (const std::optional<std::string> refused = host::replacementRefused(task.output))
+            return host::shownPath(task.output) + ": cannot write (" + *refused + "); it is left as it was";
         const auto filter = [&](const host::frame::PixelView &pixels, host::frame::AlphaForm form) {
             return chain->applyInPlace(pixels, form);
         };
@@ -145,10 +150,13 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "1001-1050,1060,1100-1200x10; a missing frame stops the run before any work")
         ->type_name("LIST");
     cmd->add_option("-o,--output", options.output,
-                    "Output file; for several inputs an output folder or a frame pattern such as "
-                    "shot.####.png or shot.%04d.png, filled with the frame number in each input's name (its last "
-                    "run of digits, any length; the width is the least) and %% for a literal %")
-        ->required();
+                    "Output file, folder (a name ending in / or a folder that is there) or frame pattern: a run of # "
+                    "or a %d (shot.####.png, shot.%04d.png) in the file name, for one input as for many, filled "
+                    "with the frame number in each input's name (its last run of digits, any length; the width is "
+                    "the least), %% for a literal %; a # or % in a folder's name is as written. Missing folders are "
+                    "made")
+        ->required()
+        ->type_name("OUT");
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
     options.encoding.addTo(*cmd);
@@ -197,8 +205,12 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
         tasks = std::move(slice);
     }
 
-    const bool makesFolder = !options.output.empty() && options.output.back() == '/';
-    checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path(), options.encoding.encoding());
+    std::vector<fs::path> otherFiles;
+    for (const OptionOutput &other : others) otherFiles.push_back(other.path);
+    // A folder named with a trailing slash is made even for a task with no
+    // frames, as a sign that the run was there.
+    if (!options.output.empty() && options.output.back() == '/') otherFiles.push_back(fs::path(options.output) / "");
+    const std::vector<fs::path> folders = checkOutputsWritable(tasks, otherFiles, options.encoding.encoding());
 
     host::FilterModule module(modulePath);
     const SceneInUse inUse = resolveFilters(module, options.settings);
@@ -208,20 +220,11 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     std::string sceneText;
     if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
     if (options.dryRun) {
+        for (const fs::path &folder : folders) std::printf("makes the folder %s\n", host::shownPath(folder).c_str());
         if (!options.saveScene.empty()) std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
         return printPlan(tasks, filtersOn(scene), chunkSummary);
     }
-
-    // A folder named with a trailing slash is made when missing.
-    if (makesFolder) {
-        std::error_code ec;
-        fs::create_directories(options.output, ec);
-        if (ec) {
-            std::fprintf(stderr, "tavi: %s: cannot create the folder (%s)\n", host::shownPath(options.output).c_str(),
-                         ec.message().c_str());
-            return kExitFailed;
-        }
-    }
+    makeFolders(folders);
 
     ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet,
                          options.quiet ? 0.0 : options.logSeconds);

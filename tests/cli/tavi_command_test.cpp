@@ -304,13 +304,6 @@ TEST_F(TaviCommand, UnwritableOutputFolderFailsAndNamesIt) {
     EXPECT_NE(run.err.find("locked/out.png"), std::string::npos) << run.err;
 }
 
-TEST_F(TaviCommand, OutputIntoAMissingFolderIsAUsageError) {
-    write("in.png", aliased(10, 10));
-    CommandRun run = tavi("process in.png -o nowhere/out.png");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("nowhere/out.png: no such folder nowhere"), std::string::npos) << run.err;
-}
-
 TEST_F(TaviCommand, ScenesCarryTheSettings) {
     const RgbaImage input = aliased(45, 35);
     write("in.png", input);
@@ -404,4 +397,27 @@ TEST_F(TaviCommand, SceneSettingsMustBeWhatThePanelCanSet) {
     CommandRun run = tavi("process in.png -o good.png --scene edited.tvs");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readBack(dir / "good.png"), reference(input, "0 60 200"));
+}
+
+TEST_F(TaviCommand, DemoLooksAtItsFolderBeforeRendering) {
+    std::ofstream(dir / "existing-file.png") << "kept";
+    CommandRun run = tavi("demo -o existing-file.png");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "tavi: existing-file.png is a regular file, not a folder: demo writes its 4 pictures into a folder "
+              "(-o FOLDER)\n");
+    EXPECT_EQ(run.out.find("Rendering"), std::string::npos) << "refused before the render: " << run.out;
+    EXPECT_EQ(slurp(dir / "existing-file.png"), "kept");
+
+    fs::create_directories(dir / "d" / "comparison.png");
+    run = tavi("demo -o d --width 16 --height 16");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("d/comparison.png: exists and is a folder, not a regular file"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out.find("Rendering"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "d" / "input.png"));
+
+    run = tavi("demo -o new/sub --width 32 --height 24");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(readBack(dir / "new" / "sub" / "comparison.png").rgba.empty());
 }

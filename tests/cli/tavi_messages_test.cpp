@@ -62,10 +62,12 @@ TEST_F(TaviMessages, FileNamesAreShownWithTheirControlCharactersEscaped) {
     EXPECT_NE(run.err.find("tavi: evil\\x1b[2J\\x07.0002.png: "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("tavi: evil\\x1b[2J\\x07.0003.png: "), std::string::npos) << run.err;
 
-    run = tavi("process a.0001.png -o 'missing\x1b]0;title\x07/out.png'");
-    EXPECT_EQ(run.status, 2);  // a missing folder is refused before any work
+    // A file where the output's folder would be made.
+    file("blocker\x1b]0;title\x07", "in the way");
+    run = tavi("process a.0001.png -o 'blocker\x1b]0;title\x07/out.png'");
+    EXPECT_EQ(run.status, 2);  // refused before any work
     EXPECT_FALSE(holdsControlCharacters(run.err)) << run.err;
-    EXPECT_NE(run.err.find("missing\\x1b]0;title\\x07/out.png"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("blocker\\x1b]0;title\\x07/out.png"), std::string::npos) << run.err;
 }
 
 TEST_F(TaviMessages, OptionValuesAreShownEscaped) {
