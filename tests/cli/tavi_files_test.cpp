@@ -422,6 +422,44 @@ TEST_F(TaviFiles, MissingOutputFoldersAreMadeAndOneThatCannotBeIsRefusedBeforeAn
     EXPECT_EQ(run.err, "tavi: locked/sub/x.png: cannot make the folder locked/sub in locked (Permission denied)\n");
 }
 
+TEST_F(TaviFiles, AFramePatternIsInTheFileNameOnly) {
+    fs::create_directories(dir / "seq");
+    picture("seq/shot.0001.png");
+    picture("seq/shot.0002.png", 30, 20);
+    fs::create_directories(dir / "take12");
+    std::ofstream(dir / "take12" / "final.png") << "an unrelated result";
+    // A # or a % in a folder's name is as it is written.
+    CommandRun run = tavi("process seq/shot.0001.png -o 'take#2/final.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(files::readImage(dir / "take#2" / "final.png").ok());
+    EXPECT_EQ(slurp(dir / "take12" / "final.png"), "an unrelated result");
+    run = tavi("process seq/shot.0001.png seq/shot.0002.png -o '50%d/f.%04d.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "50%d" / "f.0001.png") && fs::exists(dir / "50%d" / "f.0002.png"));
+    // Inputs named by a pattern read the folder's name as written, too.
+    fs::copy_file(dir / "seq" / "shot.0002.png", dir / "take#2" / "shot.0002.png");
+    run = tavi("process 'take#2/shot.####.png' --frames 2 -o res/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "res" / "shot.0002.png"));
+
+    // In the file name a pattern numbers one input as it numbers many, so
+    // that a farm task given one frame names it as the others do.
+    run = tavi("process seq/shot.0002.png -o 'out#.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "out2.png"));
+    EXPECT_FALSE(fs::exists(dir / "out#.png"));
+
+    // Two patterns in a name: which one the number goes to cannot be told.
+    for (const char *name : {"a##b##.png", "a#.%04d.png", "f.%d.%04d.png"}) {
+        run = tavi(std::string("process seq/shot.0001.png seq/shot.0002.png -o '") + name + "'");
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_EQ(run.err, "tavi: the name " + std::string(name) +
+                               " holds more than one frame pattern; one frame number goes into a name\n");
+    }
+    EXPECT_FALSE(fs::exists(dir / "a00b01.png"));
+    EXPECT_FALSE(fs::exists(dir / "a0001b.png"));
+}
+
 TEST_F(TaviFiles, AnOutputLinkToAFileOfAnotherFormatIsRefused) {
     picture("a.0001.png");
     std::ofstream(dir / "data.tif") << "the data";

@@ -112,7 +112,8 @@ TEST_F(TaviHabits, MissingFramesAreNamedInOneErrorBeforeAnyWork) {
     frame("shot.0003.png");
     const CommandRun run = tavi("process 'shot.####.png' --frames 1-4 -o out/");
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("2 frames of the range are missing: shot.0002.png, shot.0004.png"), std::string::npos)
+    EXPECT_NE(run.err.find("tavi: 2 inputs are missing: shot.0002.png, shot.0004.png; nothing was done"),
+              std::string::npos)
         << run.err;
     EXPECT_FALSE(made("out"));
     EXPECT_EQ(tavi("process 'shot.####.png' -o out/").status, 2) << "a pattern without --frames";
@@ -231,6 +232,39 @@ TEST_F(TaviHabits, FramesAtOnceWaitForTheMemoryTheyNeed) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("3 frames in"), std::string::npos) << run.out;
     for (const char *name : {"out/s.0001.png", "out/s.0002.png", "out/s.0003.png"}) EXPECT_TRUE(made(name)) << name;
+}
+
+TEST_F(TaviHabits, MissingInputsAreOneFaultNamedOrOfARange) {
+    frame("shot.0001.png");
+    frame("shot.0003.png");
+    std::ofstream(dir / "cancel.txt") << "cancel\n";
+    const std::pair<const char *, const char *> cases[] = {
+        {"process shot.0001.png nope.png -o out/", "tavi: 1 input is missing: nope.png; nothing was done\n"},
+        {"process nope.png shot.0001.png gone.png -o out/", "tavi: 2 inputs are missing: nope.png, gone.png;"},
+        {"process 'shot.####.png' --frames 1-2 -o out/", "tavi: 1 input is missing: shot.0002.png; nothing was done"},
+        {"process shot.1-3#.png -o out/", "tavi: 1 input is missing: shot.0002.png; nothing was done"},
+        {"process -n shot.0001.png nope.png -o out/", "tavi: 1 input is missing: nope.png"},
+        {"panel nope.png --script cancel.txt", "tavi: 1 input is missing: nope.png; nothing was done\n"},
+    };
+    for (const auto &[args, message] : cases) {
+        const CommandRun run = tavi(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find(message), std::string::npos) << args << ": " << run.err;
+        EXPECT_EQ(run.out, "") << args;
+    }
+    EXPECT_FALSE(made("out")) << "nothing was done";
+}
+
+TEST_F(TaviHabits, FramesAreNamedOneWayOnly) {
+    for (int n = 1; n <= 6; ++n) frame("plate.000" + std::to_string(n) + ".png");
+    // The range in the name and --frames: which is meant cannot be told.
+    const CommandRun run = tavi("process plate.1-3#.png --frames 5-6 -o out/");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("tavi: plate.1-3#.png names its frames (1-3), and --frames 5-6 names others; give the "
+                           "frames one way"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(made("out"));
 }
 
 TEST_F(TaviHabits, VerboseGivesALineAFrame) {
