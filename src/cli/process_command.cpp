@@ -40,6 +40,9 @@ namespace tavi::cli {
 
 namespace {
 
+// Lines more often than this would flood a log for nothing.
+constexpr double kLeastLogSeconds = 0.1;
+
 // A message line, with control characters in the file names it holds shown
 // escaped (messages from the image library name files as given).
 void say(ProgressBar &progress, const std::string &message) {
@@ -174,19 +177,24 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "Frames processed at once (default: one per CPU this process may use, its affinity mask and "
                     "cgroup CPU quota counted, and no more than the memory available holds)")
         ->transform(decimalInRange(1, 256));
-    cmd->add_flag("-q,--quiet", options.quiet, "Print errors only");
+    cmd->add_flag("-q,--quiet", options.quiet, "Print errors only (not with -v)");
     cmd->add_flag("-v,--verbose", options.verbose,
-                  "Print a line for each frame: input, output, size, time and the pixels the filter changed");
+                  "Print a line for each frame: input, output, size, time and the pixels the filter changed (not "
+                  "with -q)");
     cmd->add_option("--log-interval", options.logSeconds,
                     "Seconds between plain progress lines where the output is not a terminal, as in a farm "
-                    "manager's log (default 10; 0: none)")
-        ->check(CLI::Range(0.0, 86400.0));
+                    "manager's log: 0.1 to 86400 (default 10), or 0 for none")
+        ->check(zeroOrSeconds(kLeastLogSeconds, 86400))
+        ->type_name("SECONDS");
     cmd->add_flag("-n,--dry-run", options.dryRun,
                   "Print each input, its output and why a frame would fail (as far as its file's header tells), "
                   "and write nothing");
 }
 
 int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
+    // Which of the two was meant cannot be told.
+    if (options.quiet && options.verbose)
+        throw UsageError("-q (print errors only) and -v (a line for each frame) ask for opposite things; give one");
     std::optional<FrameChunk> chunk;
     if (options.chunk) chunk = parseChunk(*options.chunk);
 

@@ -276,11 +276,12 @@ TEST_F(TaviHabits, VerboseGivesALineAFrame) {
 }
 
 TEST_F(TaviHabits, ALogThatIsNoTerminalHearsOfProgress) {
-    frame("big.png", 1500);
-    // The output is a file here: every half second a plain line, and no bar.
-    const CommandRun run = tavi("process big.png -o out.png --log-interval 0.05");
+    frame("big.png", 3000);
+    // The output is a file here: every tenth of a second, the least, a
+    // plain line, and no bar.
+    const CommandRun run = tavi("process big.png -o out.png --log-interval 0.1");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("tavi: 0 of 1 frame done in "), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\r'), std::string::npos) << "no bar drawn in a log";
-    EXPECT_EQ(tavi("process big.png -o quiet.png -q --log-interval 0.05").err, "");
+    EXPECT_EQ(tavi("process big.png -o quiet.png -q --log-interval 0.1").err, "");
 }
