@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "host/base/atomic_file.h"
 #include "host/base/shown_text.h"
 #include "host/files/stored_image.h"
 #include "cli/usage_error.h"
@@ -23,7 +24,11 @@ int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const st
         // Read as it would be for this output (CMYK converted or kept, say).
         host::files::ReadRequest toOutput = request;
         if (auto format = host::files::outputFormatFor(task.output)) toOutput.output = format.value();
-        if (const std::optional<std::string> problem = host::files::readProblem(task.input, toOutput)) {
+        std::optional<std::string> problem = host::files::readProblem(task.input, toOutput);
+        if (!problem)
+            if (const std::optional<std::string> refused = host::replacementRefused(task.output))
+                problem = host::shownPath(task.output) + ": cannot write (" + *refused + ")";
+        if (problem) {
             ++failing;
             std::printf("  would fail: %s\n", host::shownText(*problem, host::kShownWhole).c_str());
         }

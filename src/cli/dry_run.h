@@ -11,7 +11,8 @@
 namespace tavi::cli {
 
 // Prints each frame's input and output, and why a frame would fail where
-// its input's header already tells; then a summary. `filters` is how many
+// its input's header already tells or its output may not be replaced;
+// then a summary. `filters` is how many
 // filters each frame goes through. Returns the exit status the run would
 // have as far as that tells: 1 when a frame would fail, else 0.
 int printPlan(const std::vector<FrameTask> &tasks, std::size_t filters, const std::string &chunkSummary);

@@ -19,7 +19,7 @@ void EncodingOptions::addTo(CLI::App &command) {
         .add_option("-d,--data-type", sampleType,
                     "Sample type of every written channel: uint8, uint16, half or float (default: the input's, "
                     "or the nearest the output's format holds)")
-        ->check(CLI::IsMember({"uint8", "uint16", "half", "float"}))
+        ->check(oneOf({"uint8", "uint16", "half", "float"}))
         ->type_name("TYPE");
 }
 

@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/decimal_option.h"
+
 namespace tavi::cli {
 
 void FrameOptions::addTo(CLI::App &command) {
@@ -11,7 +13,7 @@ void FrameOptions::addTo(CLI::App &command) {
                     "straight, OpenEXR premultiplied), straight, or premultiplied. The filter is handed "
                     "premultiplied colour, as a renderer's frame holds it; straight colour is premultiplied "
                     "before and divided back after")
-        ->check(CLI::IsMember({"auto", "straight", "premultiplied"}));
+        ->check(oneOf({"auto", "straight", "premultiplied"}));
     command.add_option("--layer", layer,
                        "The layer or part whose R, G, B and A are filtered (default: the unnamed layer, or the "
                        "first); every other channel is written back unchanged");

@@ -25,6 +25,17 @@ std::string padded(const std::string &digits, std::size_t width) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Where the file name starts: a pattern is looked for there only.
+std::size_t nameStart(const std::string &output) {
+    const std::size_t slash = output.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+[[noreturn]] void refuseTwo(const std::string &output) {
+    throw UsageError("the name " + host::shownText(output, host::kShownWhole) +
+                     " holds more than one frame pattern; one frame number goes into a name");
+}
+
 // A printf conversion "%[0][width]d" starting at `at`, which holds '%'.
 struct Conversion {
     std::size_t end = 0;  // one past the 'd'
@@ -68,9 +79,7 @@ std::optional<std::string> printfExpanded(const std::string &output, const std::
             result += output[i++];
             continue;
         }
-        if (converted)
-            throw UsageError("the frame pattern " + host::shownText(output, host::kShownWhole) +
-                             " holds more than one conversion; one frame number goes into a name (%% for a %)");
+        if (converted) refuseTwo(output);
         converted = true;
         // "%d" and "%0d" ask for no width; without the 0 there is no padding
         // either, as spaces have no place in a file name.
@@ -90,8 +99,9 @@ std::optional<std::string> printfExpanded(const std::string &output, const std::
 }  // namespace
 
 bool isFramePattern(const std::string &output) {
-    if (output.find('#') != std::string::npos) return true;
-    for (std::size_t i = output.find('%'); i != std::string::npos; i = output.find('%', i)) {
+    const std::size_t start = nameStart(output);
+    if (output.find('#', start) != std::string::npos) return true;
+    for (std::size_t i = output.find('%', start); i != std::string::npos; i = output.find('%', i)) {
         if (i + 1 < output.size() && output[i + 1] == '%') {
             i += 2;
             continue;
@@ -103,14 +113,17 @@ bool isFramePattern(const std::string &output) {
 }
 
 std::string expandPattern(const std::string &output, const std::string &number) {
-    const std::size_t hash = output.find('#');
+    const std::size_t start = nameStart(output);
+    const std::string folder = output.substr(0, start), name = output.substr(start);
+    const std::size_t hash = name.find('#');
     if (hash != std::string::npos) {
         std::size_t end = hash;
-        while (end < output.size() && output[end] == '#') ++end;
-        if (end - hash > kMaxPatternWidth) refuseWidth(std::string_view(output).substr(hash, end - hash));
-        return output.substr(0, hash) + padded(number, end - hash) + output.substr(end);
+        while (end < name.size() && name[end] == '#') ++end;
+        if (name.find('#', end) != std::string::npos || printfExpanded(name, nullptr)) refuseTwo(output);
+        if (end - hash > kMaxPatternWidth) refuseWidth(std::string_view(name).substr(hash, end - hash));
+        return folder + name.substr(0, hash) + padded(number, end - hash) + name.substr(end);
     }
-    if (std::optional<std::string> expanded = printfExpanded(output, &number)) return *expanded;
+    if (std::optional<std::string> expanded = printfExpanded(name, &number)) return folder + *expanded;
     return output;
 }
 

@@ -72,55 +72,61 @@ std::vector<long long> parseFrames(const std::string &frames) {
     return all;
 }
 
+void refuseMissingInputs(const std::vector<fs::path> &missing) {
+    std::string names;
+    for (std::size_t i = 0; i < missing.size() && i < kMissingNamed; ++i)
+        names += (i ? ", " : "") + host::shownPath(missing[i]);
+    if (missing.size() > kMissingNamed) names += " and " + std::to_string(missing.size() - kMissingNamed) + " more";
+    throw UsageError(std::to_string(missing.size()) + " input" + (missing.size() == 1 ? " is" : "s are") +
+                     " missing: " + names + "; nothing was done");
+}
+
 std::vector<fs::path> expandInputs(const std::vector<fs::path> &arguments, const std::optional<std::string> &frames) {
     const std::optional<std::vector<long long>> given = frames ? std::optional(parseFrames(*frames)) : std::nullopt;
     std::vector<fs::path> inputs;
+    // Named or of a range, a missing input is one fault: the command line
+    // names files that are not there.
     std::vector<fs::path> missing;
+    const auto take = [&](const fs::path &file) {
+        std::error_code error;
+        (fs::exists(file, error) ? inputs : missing).push_back(file);
+    };
     std::size_t expanded = 0;
     for (const fs::path &argument : arguments) {
         const std::string folder = argument.parent_path().string();
         const std::string name = argument.filename().string();
         std::smatch range;
-        std::vector<long long> numbers;
-        std::string pattern;
         if (std::regex_match(name, range, kRangeInName) &&
             (range[2].str().find('-') != std::string::npos || range[2].str().find(',') != std::string::npos)) {
+            // Two lists of frames: which one is meant cannot be told.
+            if (frames)
+                throw UsageError(host::shownPath(argument) + " names its frames (" + host::shownText(range[2].str()) +
+                                 "), and --frames " + host::shownText(*frames) +
+                                 " names others; give the frames one way, in the name or with --frames");
             // oiiotool's own form: each # four digits, each @ one.
             const std::string wildcards = range[3].str();
             const std::size_t width = 4 * std::size_t(std::count(wildcards.begin(), wildcards.end(), '#')) +
                                       std::size_t(std::count(wildcards.begin(), wildcards.end(), '@'));
-            numbers = parseFrames(range[2].str());
-            for (long long frame : numbers) {
-                const fs::path file = fs::path(folder) / (range[1].str() + padded(frame, width) + range[4].str());
-                (fs::exists(file) ? inputs : missing).push_back(file);
-            }
+            for (long long frame : parseFrames(range[2].str()))
+                take(fs::path(folder) / (range[1].str() + padded(frame, width) + range[4].str()));
             ++expanded;
             continue;
         }
-        if (!isFramePattern(argument.string()) || fs::exists(argument)) {
-            inputs.push_back(argument);
+        std::error_code error;
+        if (!isFramePattern(argument.string()) || fs::exists(argument, error)) {
+            take(argument);
             continue;
         }
         if (!given)
             throw UsageError(host::shownPath(argument) +
                              " is a frame pattern: say which frames with --frames (such as --frames 1001-1050)");
-        for (long long frame : *given) {
-            const fs::path file = expandPattern(argument.string(), std::to_string(frame));
-            (fs::exists(file) ? inputs : missing).push_back(file);
-        }
+        for (long long frame : *given) take(expandPattern(argument.string(), std::to_string(frame)));
         ++expanded;
     }
     if (frames && expanded == 0)
         throw UsageError("--frames " + host::shownText(*frames) +
                          " applies to inputs named by a frame pattern (shot.####.png), and none is");
-    if (!missing.empty()) {
-        std::string names;
-        for (std::size_t i = 0; i < missing.size() && i < kMissingNamed; ++i)
-            names += (i ? ", " : "") + host::shownPath(missing[i]);
-        if (missing.size() > kMissingNamed) names += " and " + std::to_string(missing.size() - kMissingNamed) + " more";
-        throw UsageError(std::to_string(missing.size()) + " frame" + (missing.size() == 1 ? "" : "s") +
-                         " of the range " + (missing.size() == 1 ? "is" : "are") + " missing: " + names);
-    }
+    if (!missing.empty()) refuseMissingInputs(missing);
     return inputs;
 }
 

@@ -17,10 +17,15 @@ namespace tavi::cli {
 // naming what is wrong.
 std::vector<long long> parseFrames(const std::string &frames);
 
+// Throws the UsageError that names `missing` inputs (the first few, and
+// how many more).
+[[noreturn]] void refuseMissingInputs(const std::vector<std::filesystem::path> &missing);
+
 // The input files the command line names: patterns filled with every frame
 // of --frames (or of the range in their name), plain names as they are.
-// Throws UsageError for a pattern without frames, a malformed range, or
-// frames whose files are missing: all of them named in one message.
+// Throws UsageError for a pattern without frames, a malformed range,
+// --frames beside a range in a name, or inputs that are missing, named or
+// of a range: all of them named in one message.
 std::vector<std::filesystem::path> expandInputs(const std::vector<std::filesystem::path> &arguments,
                                                 const std::optional<std::string> &frames);
 

@@ -15,9 +15,8 @@ struct JobCount {
 };
 
 // `asked` jobs (0: one per CPU this process may use), never more than
-// there are frames. Where none were asked for, as many as the memory
-// available holds frames like the first (each through `filters` filters),
-// at least one.
+// there are frames, nor more than the memory available holds frames like
+// the first (each through `filters` filters); at least one.
 JobCount chooseJobs(unsigned asked, const std::vector<FrameTask> &tasks, std::size_t filters);
 
 }  // namespace tavi::cli

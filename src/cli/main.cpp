@@ -2,9 +2,15 @@
 // way the renderer loads it.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <string>
+#include <vector>
 
+#include "cli/command_line.h"
 #include "cli/demo_command.h"
 #include "host/loader/filter_module.h"
 #include "host/loader/hosted_filter.h"
@@ -37,16 +43,35 @@ int printVersion(const std::filesystem::path &moduleOption) {
     return cli::kExitOk;
 }
 
-}  // namespace
+// The status, or 1 where what was printed could not all be written (a full
+// disk, a closed pipe): a caller must not take a plan or a report it never
+// got for a success.
+int withOutputWritten(int status) {
+    const bool failed = std::fflush(stdout) != 0;
+    const int error = errno;
+    if (!failed && !std::ferror(stdout)) return status;
+    std::fprintf(stderr, "tavi: cannot write the standard output (%s)\n",
+                 failed ? std::strerror(error) : "a write failed");
+    return status == cli::kExitOk ? cli::kExitFailed : status;
+}
 
-int main(int argc, char **argv) {
-    CLI::App app{"tavi: anti-alias rendered frames with the Tavi filter module"};
+int run(int argc, char **argv) {
+    CLI::App app{"tavi: anti-alias rendered frames with the Tavi filter module", "tavi"};
     app.require_subcommand(0, 1);
+    app.footer(
+        "tavi help COMMAND (or tavi COMMAND --help) tells of a command. Exit status: 0 every frame done; 1 a frame "
+        "or a file failed, each named, the other frames done; 2 the command line cannot work, found before any "
+        "work; 130 or 143 interrupted by SIGINT or SIGTERM.");
     std::filesystem::path moduleOption;
     bool version = false;
-    app.add_option("--module", moduleOption,
-                   "The filter module to load (default: tavi56.p beside this program, else the one installed "
-                   "with it)");
+    const auto addModuleOption = [&](CLI::App &command) {
+        command
+            .add_option("--module", moduleOption,
+                        "The filter module to load (default: tavi56.p beside this program, else the one installed "
+                        "with it); before or after the command")
+            ->type_name("FILE");
+    };
+    addModuleOption(app);
     app.add_flag("--version", version, "Print the version and the module's description (or why none loads)");
 
     cli::ProcessOptions process;
@@ -56,30 +81,24 @@ int main(int argc, char **argv) {
     cli::PanelOptions panel;
     cli::addPanelCommand(app, panel);
     panel.commandLine.assign(argv, argv + argc);
-    // Parse errors repeat what was typed: a control character in it would
-    // reach the terminal.
-    app.failure_message([](const CLI::App *, const CLI::Error &e) {
-        return host::shownText(e.what(), host::kShownWhole) + "\nRun with --help for more information.\n";
-    });
+    for (CLI::App *command : app.get_subcommands([](CLI::App *) { return true; })) addModuleOption(*command);
 
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> arguments = cli::helpWordAsOption({argv + 1, argv + argc}, app);
+        // The parser takes them last first.
+        std::reverse(arguments.begin(), arguments.end());
+        app.parse(std::move(arguments));
     } catch (const CLI::CallForHelp &e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp &e) {
         return app.exit(e);
-    } catch (const CLI::ExtrasError &e) {
-        // "tavi in.png -o out.png": files given where a command belongs.
-        if (app.get_subcommands().empty()) {
-            std::fprintf(stderr,
-                         "tavi: no command given; to anti-alias files: tavi process IN... -o OUT "
-                         "(the commands are process, panel and demo; tavi --help tells more)\n");
-            return cli::kExitUsage;
-        }
-        app.exit(e);
-        return cli::kExitUsage;
     } catch (const CLI::ParseError &e) {
-        app.exit(e);
+        // Parse errors repeat what was typed: a control character in it
+        // would reach the terminal.
+        std::fprintf(stderr, "tavi: %s\n", host::shownText(cli::describeParseError(app, e), host::kShownWhole).c_str());
+        return cli::kExitUsage;
+    } catch (const cli::UsageError &e) {
+        std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
         return cli::kExitUsage;
     }
 
@@ -88,7 +107,7 @@ int main(int argc, char **argv) {
         if (app.got_subcommand("process")) return cli::runProcess(cli::findModule(moduleOption), process);
         if (app.got_subcommand("demo")) return cli::runDemo(cli::findModule(moduleOption), demo);
         if (app.got_subcommand("panel")) return cli::runPanel(cli::findModule(moduleOption), panel);
-        std::fprintf(stderr, "%s", app.help().c_str());
+        std::fprintf(stderr, "tavi: no command given\n%s", app.help().c_str());
         return cli::kExitUsage;
     } catch (const cli::UsageError &e) {
         std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
@@ -98,3 +117,7 @@ int main(int argc, char **argv) {
         return cli::kExitFailed;
     }
 }
+
+}  // namespace
+
+int main(int argc, char **argv) { return withOutputWritten(run(argc, argv)); }

@@ -1,7 +1,15 @@
 #include "cli/output_checks.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <unordered_set>
 
+#include "host/base/atomic_file.h"
+#include "host/base/file_kind.h"
 #include "host/base/shown_text.h"
 #include "host/files/stored_image.h"
 #include "cli/usage_error.h"
@@ -12,29 +20,71 @@ namespace tavi::cli {
 
 namespace {
 
-// A folder's path compared without a trailing slash or dots.
-fs::path folderKey(const fs::path &folder) {
-    fs::path normal = folder.lexically_normal();
-    return normal.has_filename() || normal.empty() ? normal : normal.parent_path();
+fs::path folderOf(const fs::path &output) {
+    return output.parent_path().empty() ? fs::path(".") : output.parent_path();
+}
+
+// The writer's name for the format a file of that name is written in, or
+// "" where the name says none.
+std::string formatNamed(const fs::path &file) {
+    const auto format = host::files::outputFormatFor(file);
+    return format ? format.value().name : std::string();
+}
+
+// A link named out.png that leads to data.tif would get PNG bytes in a
+// file every reader takes for TIFF.
+void checkLinkLeadsToItsFormat(const fs::path &output, const std::string &format) {
+    const std::optional<fs::path> file = host::writtenFile(output);
+    if (!file || *file == output) return;
+    const std::string reached = formatNamed(*file);
+    if (reached.empty() || reached == format) return;
+    throw UsageError(host::shownPath(output) + " is a link to " + host::shownPath(*file) +
+                     ", whose name says another format (" + reached + ", not " + format +
+                     "); name the output for its format, or name the file itself");
 }
 
 }  // namespace
 
-void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &folderToMake,
-                          const host::files::Encoding &encoding) {
+bool folderToMake(const fs::path &folder, const fs::path &output) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return false;
+        throw UsageError(host::shownPath(output) + ": " + host::shownPath(folder) + " is " +
+                         host::fileKindName(st.st_mode) + ", not a folder");
+    }
+    if (errno != ENOENT && errno != ENOTDIR)
+        throw UsageError(host::shownPath(output) + ": cannot reach the folder " + host::shownPath(folder) + " (" +
+                         std::strerror(errno) + ")");
+    // The nearest folder above that is there: the missing ones are made in it.
+    for (fs::path above = folder.parent_path();; above = above.parent_path()) {
+        const fs::path there = above.empty() ? fs::path(".") : above;
+        if (::stat(there.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                throw UsageError(host::shownPath(output) + ": cannot make the folder " + host::shownPath(folder) +
+                                 ": " + host::shownPath(there) + " is " + host::fileKindName(st.st_mode) +
+                                 ", not a folder");
+            if (::faccessat(AT_FDCWD, there.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+                throw UsageError(host::shownPath(output) + ": cannot make the folder " + host::shownPath(folder) +
+                                 " in " + host::shownPath(there) + " (" + std::strerror(errno) + ")");
+            return true;
+        }
+        if ((errno != ENOENT && errno != ENOTDIR) || above.empty() || above == above.parent_path())
+            throw UsageError(host::shownPath(output) + ": cannot make the folder " + host::shownPath(folder) + " (" +
+                             std::strerror(errno) + ")");
+    }
+}
+
+std::vector<fs::path> checkOutputsWritable(const std::vector<FrameTask> &tasks, const std::vector<fs::path> &others,
+                                           const host::files::Encoding &encoding) {
+    std::vector<fs::path> missing;
     // A sequence has one folder and one extension: each is looked at once.
     std::unordered_set<std::string> folders, extensions;
+    const auto lookAtFolder = [&](const fs::path &output) {
+        const fs::path folder = folderOf(output);
+        if (folders.insert(folder.string()).second && folderToMake(folder, output)) missing.push_back(folder);
+    };
     for (const FrameTask &task : tasks) {
-        const fs::path folder = task.output.parent_path().empty() ? fs::path(".") : task.output.parent_path();
-        const bool made = !folderToMake.empty() && folderKey(folder) == folderKey(folderToMake);
-        if (folders.insert(folder.string()).second && !made) {
-            std::error_code error;
-            const fs::file_status status = fs::status(folder, error);
-            if (status.type() == fs::file_type::not_found)
-                throw UsageError(host::shownPath(task.output) + ": no such folder " + host::shownPath(folder));
-            if (!fs::is_directory(status))
-                throw UsageError(host::shownPath(task.output) + ": " + host::shownPath(folder) + " is not a folder");
-        }
+        lookAtFolder(task.output);
         if (extensions.insert(task.output.extension().string()).second) {
             auto format = host::files::outputFormatFor(task.output);
             if (!format)
@@ -43,6 +93,17 @@ void checkOutputsWritable(const std::vector<FrameTask> &tasks, const fs::path &f
             if (auto problem = host::files::encodingProblem(format.value(), encoding))
                 throw UsageError(host::shownPath(task.output) + ": " + *problem);
         }
+        checkLinkLeadsToItsFormat(task.output, formatNamed(task.output));
+    }
+    for (const fs::path &other : others) lookAtFolder(other);
+    return missing;
+}
+
+void makeFolders(const std::vector<fs::path> &folders) {
+    for (const fs::path &folder : folders) {
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (error) throw UsageError(host::shownPath(folder) + ": cannot make the folder (" + error.message() + ")");
     }
 }
 

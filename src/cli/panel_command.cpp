@@ -14,6 +14,7 @@
 #include "host/panel/panel_services.h"
 #include "host/scene/scene_edit.h"
 #include "cli/panel_window_user.h"
+#include "cli/frame_range.h"
 #include "cli/path_claims.h"
 #include "cli/usage_error.h"
 
@@ -71,6 +72,8 @@ void addPanelCommand(CLI::App &app, PanelOptions &options) {
 }
 
 int runPanel(const fs::path &modulePath, const PanelOptions &options) {
+    std::error_code error;
+    if (!fs::exists(options.input, error)) refuseMissingInputs({options.input});
     checkPaths(options);
     // A script that cannot be read or parsed, or no display for the window,
     // stops everything before any work.

@@ -6,13 +6,16 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <set>
 #include <thread>
 
 #include "host/base/atomic_file.h"
 #include "host/base/live_temporaries.h"
+#include "host/base/process_limits.h"
 #include "host/base/shown_text.h"
 #include "host/base/temporary_names.h"
 #include "host/scene/filter_chain.h"
@@ -26,6 +29,7 @@
 #include "cli/frame_workers.h"
 #include "cli/interrupt_guard.h"
 #include "cli/job_count.h"
+#include "cli/memory_gate.h"
 #include "cli/output_checks.h"
 #include "cli/output_plan.h"
 #include "cli/progress_bar.h"
@@ -37,6 +41,9 @@ namespace tavi::cli {
 
 namespace {
 
+// Lines more often than this would flood a log for nothing.
+constexpr double kLeastLogSeconds = 0.1;
+
 // A message line, with control characters in the file names it holds shown
 // escaped (messages from the image library name files as given).
 void say(ProgressBar &progress, const std::string &message) {
@@ -44,21 +51,37 @@ void say(ProgressBar &progress, const std::string &message) {
 }
 
 // Reads, filters and writes one frame. Returns "" or the error, which names
-// the file.
-std::string processFrame(host::FilterChain &chain, const FrameTask &task, const ProcessOptions &options,
-                         ProgressBar &progress) {
+// the file. The worker's `chain` is made anew by `freshChain` after the
+// frame: its filters keep planes of the frame they did, memory that the
+// next frame, on this worker or another, is counted to need afresh.
+std::string processFrame(std::unique_ptr<host::FilterChain> &chain, const FrameTask &task,
+                         const ProcessOptions &options, ProgressBar &progress, MemoryGate &memory,
+                         const std::function<std::unique_ptr<host::FilterChain>()> &freshChain) {
     try {
+        // The write goes to a temporary renamed into place, which a file's
+        // own permissions would not stop: they are heeded first, as cp
+        // heeds them, before any work on the frame.
+        if (const std::optional<std::string> refused = host::replacementRefused(task.output))
+            return host::shownPath(task.output) + ": cannot write (" + *refused + "); it is left as it was";
         const auto filter = [&](const host::frame::PixelView &pixels, host::frame::AlphaForm form) {
-            return chain.applyInPlace(pixels, form);
+            return chain->applyInPlace(pixels, form);
         };
         const auto notice = [&](const std::string &line) {
             if (!options.quiet) say(progress, line);
         };
         host::files::ReadRequest request = options.frame.request();
-        request.filters = chain.size();
+        request.filters = chain->size();
+        // A header that cannot be read fails the frame when it is read.
+        const host::files::IoResult<std::uint64_t> needed = host::files::frameMemory(task.input, request);
+        const MemoryGate::Pass pass(memory, needed ? needed.value() : 0);
         const auto start = std::chrono::steady_clock::now();
         const host::files::IoResult<host::files::FilteredFile> done =
             host::files::filterFile(task.input, task.output, request, filter, notice, options.encoding.encoding());
+        try {
+            chain = freshChain();
+        } catch (const std::exception &) {
+            // The chain goes on as it was; the frame's result stands.
+        }
         if (!done) return done.error();
         if (options.verbose) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -131,10 +154,13 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "1001-1050,1060,1100-1200x10; a missing frame stops the run before any work")
         ->type_name("LIST");
     cmd->add_option("-o,--output", options.output,
-                    "Output file; for several inputs an output folder or a frame pattern such as "
-                    "shot.####.png or shot.%04d.png, filled with the frame number in each input's name (its last "
-                    "run of digits, any length; the width is the least) and %% for a literal %")
-        ->required();
+                    "Output file, folder (a name ending in / or a folder that is there) or frame pattern: a run of # "
+                    "or a %d (shot.####.png, shot.%04d.png) in the file name, for one input as for many, filled "
+                    "with the frame number in each input's name (its last run of digits, any length; the width is "
+                    "the least), %% for a literal %; a # or % in a folder's name is as written. Missing folders are "
+                    "made")
+        ->required()
+        ->type_name("OUT");
     options.settings.addTo(*cmd);
     options.frame.addTo(*cmd);
     options.encoding.addTo(*cmd);
@@ -152,19 +178,24 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                     "Frames processed at once (default: one per CPU this process may use, its affinity mask and "
                     "cgroup CPU quota counted, and no more than the memory available holds)")
         ->transform(decimalInRange(1, 256));
-    cmd->add_flag("-q,--quiet", options.quiet, "Print errors only");
+    cmd->add_flag("-q,--quiet", options.quiet, "Print errors only (not with -v)");
     cmd->add_flag("-v,--verbose", options.verbose,
-                  "Print a line for each frame: input, output, size, time and the pixels the filter changed");
+                  "Print a line for each frame: input, output, size, time and the pixels the filter changed (not "
+                  "with -q)");
     cmd->add_option("--log-interval", options.logSeconds,
                     "Seconds between plain progress lines where the output is not a terminal, as in a farm "
-                    "manager's log (default 10; 0: none)")
-        ->check(CLI::Range(0.0, 86400.0));
+                    "manager's log: 0.1 to 86400 (default 10), or 0 for none")
+        ->check(zeroOrSeconds(kLeastLogSeconds, 86400))
+        ->type_name("SECONDS");
     cmd->add_flag("-n,--dry-run", options.dryRun,
                   "Print each input, its output and why a frame would fail (as far as its file's header tells), "
                   "and write nothing");
 }
 
 int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
+    // Which of the two was meant cannot be told.
+    if (options.quiet && options.verbose)
+        throw UsageError("-q (print errors only) and -v (a line for each frame) ask for opposite things; give one");
     std::optional<FrameChunk> chunk;
     if (options.chunk) chunk = parseChunk(*options.chunk);
 
@@ -183,8 +214,12 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
         tasks = std::move(slice);
     }
 
-    const bool makesFolder = !options.output.empty() && options.output.back() == '/';
-    checkOutputsWritable(tasks, makesFolder ? fs::path(options.output) : fs::path(), options.encoding.encoding());
+    std::vector<fs::path> otherFiles;
+    for (const OptionOutput &other : others) otherFiles.push_back(other.path);
+    // A folder named with a trailing slash is made even for a task with no
+    // frames, as a sign that the run was there.
+    if (!options.output.empty() && options.output.back() == '/') otherFiles.push_back(fs::path(options.output) / "");
+    const std::vector<fs::path> folders = checkOutputsWritable(tasks, otherFiles, options.encoding.encoding());
     checkFramesFit(tasks, options.frame.request(), options.encoding.encoding());
 
     host::FilterModule module(modulePath);
@@ -195,20 +230,11 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     std::string sceneText;
     if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
     if (options.dryRun) {
+        for (const fs::path &folder : folders) std::printf("makes the folder %s\n", host::shownPath(folder).c_str());
         if (!options.saveScene.empty()) std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
         return printPlan(tasks, filtersOn(scene), chunkSummary);
     }
-
-    // A folder named with a trailing slash is made when missing.
-    if (makesFolder) {
-        std::error_code ec;
-        fs::create_directories(options.output, ec);
-        if (ec) {
-            std::fprintf(stderr, "tavi: %s: cannot create the folder (%s)\n", host::shownPath(options.output).c_str(),
-                         ec.message().c_str());
-            return kExitFailed;
-        }
-    }
+    makeFolders(folders);
 
     ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet,
                          options.quiet ? 0.0 : options.logSeconds);
@@ -247,11 +273,21 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     // Each worker has its own instances; the module is shared.
     std::vector<std::unique_ptr<host::FilterChain>> chains;
     for (unsigned i = 0; i < jobs; ++i) chains.push_back(std::make_unique<host::FilterChain>(module, scene.filters));
+    MemoryGate memory(host::availableMemory);
+    // Made one at a time, as the chains above are: the module is not asked
+    // for two instances at once.
+    std::mutex making;
+    const std::function<std::unique_ptr<host::FilterChain>()> freshChain = [&] {
+        const std::lock_guard<std::mutex> held(making);
+        return std::make_unique<host::FilterChain>(module, scene.filters);
+    };
 
     const auto start = std::chrono::steady_clock::now();
     const std::size_t failed = runFrames(
         tasks, jobs,
-        [&](unsigned worker, std::size_t i) { return processFrame(*chains[worker], tasks[i], options, progress); },
+        [&](unsigned worker, std::size_t i) {
+            return processFrame(chains[worker], tasks[i], options, progress, memory, freshChain);
+        },
         [&](std::size_t, const std::string &error) {
             if (!error.empty()) say(progress, error);
             progress.advance();

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/decimal_option.h"
+#include "cli/usage_error.h"
 #include "host/base/shown_text.h"
 #include "host/loader/hosted_filter.h"
 #include "host/scene/scene_edit.h"
@@ -37,11 +38,29 @@ void applySettings(host::FilterModule &module, const SettingsOptions &options, h
     filter.settings = throughFilter(module, settings.line());
 }
 
+// The scene file's text and filters into `inUse`. Throws SceneError.
+void readSceneFile(host::FilterModule &module, const std::filesystem::path &file, SceneInUse &inUse) {
+    // Parsed from the very bytes that a saved scene is made from.
+    inUse.text = host::readSceneText(file);
+    // The filter itself would take any numbers, or none, without a word;
+    // a scene's line must be what its panel can set.
+    inUse.read = host::parseScene(inUse.text, host::shownPath(file),
+                                  [&](const host::SceneFilter &f) -> std::optional<std::string> {
+                                      if (f.server != module.serverName()) return std::nullopt;
+                                      return host::TaviSettings::problemWith(f.settings);
+                                  });
+    inUse.scene = inUse.read;
+    bool found = false;
+    for (const host::SceneFilter &f : inUse.scene.filters) found = found || f.server == module.serverName();
+    if (!found)
+        throw host::SceneError(host::shownPath(file) + ": holds no \"" + module.serverName() + "\" image filter");
+}
+
 }  // namespace
 
 void SettingsOptions::addTo(CLI::App &command) {
     command.add_option("--target", target, "Channels to anti-alias: rgb, alpha or rgba (default rgba)")
-        ->check(CLI::IsMember({"rgb", "alpha", "rgba"}));
+        ->check(oneOf({"rgb", "alpha", "rgba"}));
     command.add_option("--strength", strength, "How far blended pixels move toward the ramp, 0 to 100 % (default 100)")
         ->transform(decimalInRange(0, host::TaviSettings::kMaxStrength));
     command
@@ -60,21 +79,14 @@ SceneInUse resolveFilters(host::FilterModule &module, const SettingsOptions &opt
     SceneInUse inUse;
     host::Scene &scene = inUse.scene;
     if (!options.scene.empty()) {
-        // Parsed from the very bytes that a saved scene is made from.
-        inUse.text = host::readSceneText(options.scene);
-        // The filter itself would take any numbers, or none, without a word;
-        // a scene's line must be what its panel can set.
-        inUse.read = host::parseScene(inUse.text, host::shownPath(options.scene),
-                                      [&](const host::SceneFilter &f) -> std::optional<std::string> {
-                                          if (f.server != module.serverName()) return std::nullopt;
-                                          return host::TaviSettings::problemWith(f.settings);
-                                      });
-        scene = inUse.read;
-        bool found = false;
-        for (const host::SceneFilter &f : scene.filters) found = found || f.server == module.serverName();
-        if (!found)
-            throw host::SceneError(host::shownPath(options.scene) + ": holds no \"" + module.serverName() +
-                                   "\" image filter");
+        try {
+            readSceneFile(module, options.scene, inUse);
+        } catch (const host::SceneError &e) {
+            // A scene file named for the settings that is missing or cannot
+            // be used is the command line's fault, found before any work, as
+            // a value out of range is.
+            throw UsageError(e.what());
+        }
     } else {
         scene.filters.push_back({module.serverName(), true, throughFilter(module, "")});
     }

@@ -41,7 +41,8 @@ struct SceneInUse {
 // command line apply to the module's filters that are on; a filter marked
 // off keeps its line as the file holds it. Every line an option touched is
 // passed through the filter's load and save, so it is what the filter
-// itself would store. Throws SceneError or ModuleError.
+// itself would store. Throws UsageError for a scene file that is missing
+// or cannot be used, ModuleError for the module.
 SceneInUse resolveFilters(host::FilterModule &module, const SettingsOptions &options);
 
 // The text --save-scene writes: the scene file's own text with the lines of

@@ -350,3 +350,192 @@ TEST_F(TaviFiles, ASignalIgnoredWhenTheRunStartsStaysIgnored) {
     EXPECT_NE(result.out.find("40 frames in"), std::string::npos) << result.out;
     EXPECT_TRUE(temporaries(dir / "out").empty());
 }
+
+namespace {
+
+// The command line that runs `args` of tavi as the user nobody where this
+// test runs as root (permissions do not stop root), as it is otherwise;
+// nothing, with `why` set, where neither can be.
+std::optional<std::string> asOrdinaryUser(const fs::path &dir, const std::string &args, std::string &why) {
+    const std::string command = "'" + std::string(TAVI_EXE) + "' " + args;
+    if (::geteuid() != 0) return command;
+    const std::string setpriv = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    if (runIn(dir, "/bin/sh", "-c '" + setpriv + "\"" + std::string(TAVI_EXE) + "\" --version'").status != 0) {
+        why = "setpriv cannot run tavi as the user nobody here";
+        return std::nullopt;
+    }
+    return setpriv + command;
+}
+
+}  // namespace
+
+TEST_F(TaviFiles, MissingOutputFoldersAreMadeAndOneThatCannotBeIsRefusedBeforeAnyWork) {
+    fs::create_directories(dir / "frames");
+    for (int n = 1; n <= 3; ++n) picture("frames/shot.000" + std::to_string(n) + ".png");
+    CommandRun run = runIn(dir, "/bin/sh",
+                           "-c '\"" + std::string(TAVI_EXE) +
+                               "\" process frames/shot.*.png -o out/shot.####.png "
+                               "--jobs 2'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(files::readImage(dir / "out" / ("shot.000" + std::to_string(n) + ".png")).ok());
+    // A single file, and the scene saved beside it, as a sequence.
+    run = tavi("process frames/shot.0001.png -o deep/er/one.png --save-scene scenes/shot.tvs");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(files::readImage(dir / "deep" / "er" / "one.png").ok());
+    EXPECT_TRUE(fs::is_regular_file(dir / "scenes" / "shot.tvs"));
+    // A dry run says so, and makes none.
+    run = tavi("process -n frames/shot.0001.png -o planned/x.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("makes the folder planned\n"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "planned"));
+
+    // A file where a folder would go: one error, before any frame is read.
+    std::ofstream(dir / "afile") << "a file";
+    const std::pair<const char *, const char *> cases[] = {
+        {"process frames/shot.0001.png -o afile/",
+         "tavi: afile/shot.0001.png: afile is a regular file, not a folder\n"},
+        {"process frames/shot.0001.png frames/shot.0002.png -o afile/sub/x.####.png",
+         "tavi: afile/sub/x.0001.png: cannot make the folder afile/sub: afile is a regular file, not a folder\n"},
+        {"process frames/shot.0001.png -o x.png --save-scene afile/s.tvs",
+         "tavi: afile/s.tvs: afile is a regular file, not a folder\n"},
+    };
+    for (const auto &[args, message] : cases) {
+        run = tavi(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_EQ(run.err, message) << args;
+    }
+    EXPECT_EQ(slurp(dir / "afile"), "a file");
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
+
+    // Where this user may not make it.
+    std::string why;
+    fs::create_directories(dir / "locked");
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const std::optional<std::string> locked =
+        asOrdinaryUser(dir, "process frames/shot.0001.png -o locked/sub/x.png", why);
+    if (!locked) GTEST_SKIP() << why;
+    run = runIn(dir, "/bin/sh", "-c \"" + *locked + "\"");
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_EQ(run.err, "tavi: locked/sub/x.png: cannot make the folder locked/sub in locked (Permission denied)\n");
+}
+
+TEST_F(TaviFiles, AFramePatternIsInTheFileNameOnly) {
+    fs::create_directories(dir / "seq");
+    picture("seq/shot.0001.png");
+    picture("seq/shot.0002.png", 30, 20);
+    fs::create_directories(dir / "take12");
+    std::ofstream(dir / "take12" / "final.png") << "an unrelated result";
+    // A # or a % in a folder's name is as it is written.
+    CommandRun run = tavi("process seq/shot.0001.png -o 'take#2/final.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(files::readImage(dir / "take#2" / "final.png").ok());
+    EXPECT_EQ(slurp(dir / "take12" / "final.png"), "an unrelated result");
+    run = tavi("process seq/shot.0001.png seq/shot.0002.png -o '50%d/f.%04d.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "50%d" / "f.0001.png") && fs::exists(dir / "50%d" / "f.0002.png"));
+    // Inputs named by a pattern read the folder's name as written, too.
+    fs::copy_file(dir / "seq" / "shot.0002.png", dir / "take#2" / "shot.0002.png");
+    run = tavi("process 'take#2/shot.####.png' --frames 2 -o res/");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "res" / "shot.0002.png"));
+
+    // In the file name a pattern numbers one input as it numbers many, so
+    // that a farm task given one frame names it as the others do.
+    run = tavi("process seq/shot.0002.png -o 'out#.png'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir / "out2.png"));
+    EXPECT_FALSE(fs::exists(dir / "out#.png"));
+
+    // Two patterns in a name: which one the number goes to cannot be told.
+    for (const char *name : {"a##b##.png", "a#.%04d.png", "f.%d.%04d.png"}) {
+        run = tavi(std::string("process seq/shot.0001.png seq/shot.0002.png -o '") + name + "'");
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_EQ(run.err, "tavi: the name " + std::string(name) +
+                               " holds more than one frame pattern; one frame number goes into a name\n");
+    }
+    EXPECT_FALSE(fs::exists(dir / "a00b01.png"));
+    EXPECT_FALSE(fs::exists(dir / "a0001b.png"));
+}
+
+TEST_F(TaviFiles, AnOutputLinkToAFileOfAnotherFormatIsRefused) {
+    picture("a.0001.png");
+    std::ofstream(dir / "data.tif") << "the data";
+    fs::create_symlink("data.tif", dir / "out.png");
+    fs::create_directories(dir / "out");
+    fs::create_symlink("../later.exr", dir / "out" / "a.0001.png");
+    const std::pair<const char *, const char *> cases[] = {
+        {"process a.0001.png -o out.png",
+         "tavi: out.png is a link to data.tif, whose name says another format "
+         "(tiff, not png); name the output for its format, or name the file itself\n"},
+        {"process a.0001.png -o out/",
+         "tavi: out/a.0001.png is a link to out/../later.exr, whose name says another "
+         "format (openexr, not png)"},
+        {"process -n a.0001.png -o out.png", "tavi: out.png is a link to data.tif"},
+    };
+    for (const auto &[args, message] : cases) {
+        const CommandRun run = tavi(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find(message), std::string::npos) << args << ": " << run.err;
+    }
+    EXPECT_EQ(slurp(dir / "data.tif"), "the data");
+    EXPECT_FALSE(fs::exists(dir / "later.exr"));
+    // Another name of the same format is no other format.
+    fs::create_symlink("real.tiff", dir / "out.tif");
+    const CommandRun run = tavi("process a.0001.png -o out.tif");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(files::readImage(dir / "real.tiff").ok());
+}
+
+TEST_F(TaviFiles, AnExistingOutputThisUserMayNotWriteIsLeftAsCpLeavesIt) {
+    picture("a.png");
+    picture("b.png", 30, 20);
+    fs::create_directories(dir / "out");
+    std::ofstream(dir / "out" / "a.png") << "an earlier result";
+    std::ofstream(dir / "ro.tvs") << "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n";
+    for (const fs::path &file : {dir / "out" / "a.png", dir / "ro.tvs"}) {
+        // The user's own file, read-only.
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+        }
+        fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(dir / "out", fs::perms::all);
+    std::string why;
+    const std::optional<std::string> process = asOrdinaryUser(dir, "process a.png b.png -o out/", why);
+    if (!process) GTEST_SKIP() << why;
+    // cp refuses it so.
+    const std::string asUser = process->substr(0, process->find('\''));
+    EXPECT_NE(runIn(dir, "/bin/sh", "-c \"" + asUser + "cp a.png out/a.png\"").status, 0);
+
+    CommandRun run = runIn(dir, "/bin/sh", "-c \"" + *process + "\"");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("tavi: out/a.png: cannot write (Permission denied); it is left as it was\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("1 frame in"), std::string::npos) << "the other frame is done: " << run.out;
+    EXPECT_EQ(slurp(dir / "out" / "a.png"), "an earlier result");
+    EXPECT_TRUE(files::readImage(dir / "out" / "b.png").ok());
+    EXPECT_TRUE(temporaries(dir / "out").empty());
+
+    run = runIn(dir, "/bin/sh", "-c \"" + *asOrdinaryUser(dir, "process -n a.png -o out/a.png", why) + "\"");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find("  would fail: out/a.png: cannot write (Permission denied)"), std::string::npos) << run.out;
+    // The scene is written before any frame: nothing is done.
+    run =
+        runIn(dir, "/bin/sh", "-c \"" + *asOrdinaryUser(dir, "process a.png -o c.png --save-scene ro.tvs", why) + "\"");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("ro.tvs: cannot write (Permission denied)"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "c.png"));
+    EXPECT_EQ(slurp(dir / "ro.tvs"), "TaviScene 1\nImageFilter \"Tavi\" on 2 100 224\n");
+
+    // Root replaces it, as cp does.
+    if (::geteuid() == 0) {
+        run = tavi("process a.png -o out/a.png");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(files::readImage(dir / "out" / "a.png").ok());
+    }
+}

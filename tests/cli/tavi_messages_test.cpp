@@ -56,16 +56,21 @@ TEST_F(TaviMessages, FileNamesAreShownWithTheirControlCharactersEscaped) {
     // the image library cannot read, one that is missing, and an output.
     const std::string evil = "evil\x1b[2J\x07";
     file(evil + ".0002.png", "not a picture");
-    CommandRun run = tavi("process a.0001.png '" + evil + ".0002.png' '" + evil + ".0003.png' -o out/");
+    CommandRun run = tavi("process a.0001.png '" + evil + ".0002.png' -o out/");
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(holdsControlCharacters(run.err)) << run.err;
     EXPECT_NE(run.err.find("tavi: evil\\x1b[2J\\x07.0002.png: "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("tavi: evil\\x1b[2J\\x07.0003.png: "), std::string::npos) << run.err;
-
-    run = tavi("process a.0001.png -o 'missing\x1b]0;title\x07/out.png'");
-    EXPECT_EQ(run.status, 2);  // a missing folder is refused before any work
+    run = tavi("process a.0001.png '" + evil + ".0003.png' -o out/");
+    EXPECT_EQ(run.status, 2);  // a missing input is refused before any work
     EXPECT_FALSE(holdsControlCharacters(run.err)) << run.err;
-    EXPECT_NE(run.err.find("missing\\x1b]0;title\\x07/out.png"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("missing: evil\\x1b[2J\\x07.0003.png"), std::string::npos) << run.err;
+
+    // A file where the output's folder would be made.
+    file("blocker\x1b]0;title\x07", "in the way");
+    run = tavi("process a.0001.png -o 'blocker\x1b]0;title\x07/out.png'");
+    EXPECT_EQ(run.status, 2);  // refused before any work
+    EXPECT_FALSE(holdsControlCharacters(run.err)) << run.err;
+    EXPECT_NE(run.err.find("blocker\\x1b]0;title\\x07/out.png"), std::string::npos) << run.err;
 }
 
 TEST_F(TaviMessages, OptionValuesAreShownEscaped) {
@@ -85,7 +90,7 @@ TEST_F(TaviMessages, SceneWordsAreEscapedAndCut) {
     // A NUL inside a word: the message goes on past it.
     file("nul.tvs", std::string("TaviScene 1\nImage") + '\0' + "Filter \"Tavi\" on 2 100 224\n");
     CommandRun run = tavi("process a.0001.png -o out.png --scene nul.tvs");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("tavi: nul.tvs:2: unknown entry \"Image\\x00Filter\" (expected ImageFilter)"),
               std::string::npos)
         << run.err;
@@ -93,7 +98,7 @@ TEST_F(TaviMessages, SceneWordsAreEscapedAndCut) {
     // A word of 900 000 bytes: 40 of them are shown.
     file("long.tvs", "TaviScene 1\nImageFilter \"Tavi\" " + std::string(900000, 'o') + "n 2 100 224\n");
     run = tavi("process a.0001.png -o out.png --scene long.tvs");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("long.tvs:2: expected \"on\" or \"off\" after the server name, found \"" +
                            std::string(40, 'o') + "...\""),
               std::string::npos)
@@ -102,7 +107,7 @@ TEST_F(TaviMessages, SceneWordsAreEscapedAndCut) {
 
     file("bell.tvs", "TaviScene 1\nImageFilter \"Tavi\" on 2 1\x07 224\n");
     run = tavi("process a.0001.png -o out.png --scene bell.tvs");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_FALSE(holdsControlCharacters(run.err)) << run.err;
     EXPECT_NE(run.err.find("bell.tvs:2: the settings line holds a control character"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir / "out.png"));

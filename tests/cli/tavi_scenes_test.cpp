@@ -150,7 +150,7 @@ TEST_F(TaviScenes, OnlyARegularSceneFileOfBoundedSizeIsRead) {
         // An old tavi waits on the FIFO, or reads /dev/zero until memory runs out.
         const CommandRun run =
             runIn(dir, "timeout", "60 '" + std::string(TAVI_EXE) + "' process in.png -o out.png --scene " + scene);
-        EXPECT_EQ(run.status, 1) << scene << ": " << run.err;
+        EXPECT_EQ(run.status, 2) << scene << ": " << run.err;
         EXPECT_NE(run.err.find(message), std::string::npos) << scene << ": " << run.err;
     }
     EXPECT_FALSE(fs::exists(dir / "out.png"));
@@ -166,7 +166,7 @@ TEST_F(TaviScenes, ASceneHoldsAtMostSixtyFourFilters) {
 
     file("over.tvs", scene + "# one more\nImageFilter \"Tavi\" on 2 100 224\n");
     run = tavi("process in.png -o over.png --scene over.tvs");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("tavi: over.tvs:67: more image filters than a scene may hold (64)"), std::string::npos)
         << run.err;
     EXPECT_FALSE(fs::exists(dir / "over.png"));

@@ -65,8 +65,10 @@ def test_an_output_that_cannot_be_written_is_refused_before_any_work(tmp_path):
     inputs = [tmp_path / f"shot.{n:04d}.png" for n in (1, 2)]
     for path in inputs:
         path.write_bytes(b"not a picture")
-    done = run_tavi("process", *inputs, "-o", tmp_path / "missing" / "out.####.png", expect=2)
-    assert f"no such folder {tmp_path / 'missing'}" in done.stderr
+    # A file where the output's folder would be made.
+    (tmp_path / "blocker").write_bytes(b"in the way")
+    done = run_tavi("process", *inputs, "-o", tmp_path / "blocker" / "out.####.png", expect=2)
+    assert f"{tmp_path / 'blocker'} is a regular file, not a folder" in done.stderr
     assert "not a picture" not in done.stderr and "damaged" not in done.stderr
     done = run_tavi("process", inputs[0], "-o", tmp_path / "out.xyz", expect=2)
     assert "no image format has the extension .xyz" in done.stderr

@@ -73,6 +73,15 @@ std::optional<fs::path> writtenFile(const fs::path &path, std::string *problem) 
     return std::nullopt;
 }
 
+std::optional<std::string> replacementRefused(const fs::path &target) {
+    const fs::path file = writtenFile(target).value_or(target);
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    // The effective ids, as open() goes by.
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0) return std::nullopt;
+    return systemError();
+}
+
 AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)) {
     std::string problem;
     if (std::optional<fs::path> file = writtenFile(target_, &problem)) {
@@ -90,6 +99,7 @@ AtomicFile::~AtomicFile() {
 
 std::optional<std::string> AtomicFile::write(std::span<const unsigned char> bytes) {
     if (unresolved_) return unresolved_;
+    if (auto refused = replacementRefused(replaced_)) return refused;
     const int descriptor = live_temporaries::create(temporary_, creationMode(replaced_));
     if (descriptor < 0) return systemError();
     while (!bytes.empty()) {
@@ -107,6 +117,7 @@ std::optional<std::string> AtomicFile::write(std::span<const unsigned char> byte
 
 std::optional<std::string> AtomicFile::lend() {
     if (unresolved_) return unresolved_;
+    if (auto refused = replacementRefused(replaced_)) return refused;
     if (!live_temporaries::lend(temporary_)) return "interrupted";
     return std::nullopt;
 }

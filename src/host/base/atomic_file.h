@@ -24,6 +24,13 @@ namespace tavi::host {
 // cannot be read.
 std::optional<std::filesystem::path> writtenFile(const std::filesystem::path &path, std::string *problem = nullptr);
 
+// Why this user may not replace `target` (the file its links lead to):
+// "Permission denied" where it is there and its permissions do not let
+// them write it, as open() for writing would find. Nothing where it may be
+// written or is not there. A rename into place would replace it all the
+// same, which is why writers ask.
+std::optional<std::string> replacementRefused(const std::filesystem::path &target);
+
 // One replacement of `target`. The temporary file is removed on
 // destruction unless commit() put it in place. Failures are returned as the
 // system's reason, without the file name, for the caller to word.
@@ -43,10 +50,12 @@ public:
     // the format. For writers that need a path rather than bytes.
     const std::filesystem::path &temporary() const { return temporary_; }
 
-    // Creates the temporary file with `bytes` and flushes it to the disk.
+    // Creates the temporary file with `bytes` and flushes it to the disk;
+    // fails, making nothing, where replacementRefused says so.
     std::optional<std::string> write(std::span<const unsigned char> bytes);
     // Before another writer makes the temporary by its name: lists it as
-    // lent. Fails when the process is being stopped.
+    // lent. Fails when the process is being stopped, or where
+    // replacementRefused says so.
     std::optional<std::string> lend();
     // Flushes a temporary file some other writer has made.
     std::optional<std::string> flush();

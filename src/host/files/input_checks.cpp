@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "host/base/file_kind.h"
+#include "host/base/process_limits.h"
 
 namespace tavi::host::files {
 
@@ -35,7 +36,12 @@ std::optional<std::string> memoryShortfall(long long width, long long height, st
                                            std::size_t filters) {
     const std::uint64_t bytes = frameBytesNeeded(width, height, storedBytes, filters);
     if (bytes > SIZE_MAX) return notEnoughMemory(width, height, bytes);
-    // Asked of the allocator the frame's buffers come from; the pages are
+    // What the system and the cgroup limits along the way leave: under
+    // overcommit an allocation succeeds even where the frame's pages could
+    // never be had, and the kernel kills the whole run when they are touched.
+    if (bytes > availableMemory()) return notEnoughMemory(width, height, bytes);
+    // The address space (ulimit -v), which the limits above do not tell:
+    // asked of the allocator the frame's buffers come from. The pages are
     // never touched, so the try costs no memory. Volatile, so that the
     // compiler keeps the request.
     void *volatile trial = std::malloc(std::size_t(bytes));

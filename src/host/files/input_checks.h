@@ -34,8 +34,10 @@ std::uint64_t frameBytesNeeded(long long width, long long height, std::uint64_t 
 // "not enough memory for a W x H image (needs N MiB)".
 std::string notEnoughMemory(long long width, long long height, std::uint64_t bytes);
 
-// Nothing when frameBytesNeeded can be allocated right now (tried, and
-// given back at once); else notEnoughMemory's words.
+// Nothing when frameBytesNeeded fits in the memory this process can have
+// now (host/base/process_limits.h: the system's and its cgroups') and in
+// its address space (tried, and given back at once); else
+// notEnoughMemory's words.
 std::optional<std::string> memoryShortfall(long long width, long long height, std::uint64_t storedBytes,
                                            std::size_t filters = 1);
 
