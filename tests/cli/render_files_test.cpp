@@ -1,5 +1,6 @@
 // tavi on render files as a renderer writes them: transparency, alpha
 // labels, deep samples and extra channels.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -70,6 +71,17 @@ RgbaImage filteredInMemory(const RgbaImage &frame) {
     FilterModule module(TAVI56_MODULE_PATH);
     FilterChain chain(module, {{"Tavi", true, "2 100 224"}});
     return chain.apply(frame);
+}
+
+// The filter's premultiplied result as it is put back: where the handed
+// pixel had no colour above its alpha, none above the new alpha either.
+RgbaImage alphaWins(const RgbaImage &handed, RgbaImage filtered) {
+    for (std::size_t i = 0; i < filtered.rgba.size(); i += 4) {
+        const std::uint8_t *in = &handed.rgba[i];
+        if (in[0] > in[3] || in[1] > in[3] || in[2] > in[3]) continue;
+        for (int c = 0; c < 3; ++c) filtered.rgba[i + c] = std::min(filtered.rgba[i + c], filtered.rgba[i + 3]);
+    }
+    return filtered;
 }
 
 // Samples of a stored image's filtered channels, as doubles, pixel by pixel.
@@ -153,7 +165,7 @@ TEST_F(RenderFiles, AlphaOptionOverridesTheFilesLabel) {
     write("mislabelled.png", premultiplied);
     CommandRun run = tavi("process mislabelled.png -o as-is.png --alpha premultiplied");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(picture("as-is.png"), filteredInMemory(premultiplied));
+    EXPECT_EQ(picture("as-is.png"), alphaWins(premultiplied, filteredInMemory(premultiplied)));
     run = tavi("process mislabelled.png -o auto.png");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(picture("auto.png"), picture("as-is.png"));
