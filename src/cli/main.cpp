@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -55,67 +56,93 @@ int withOutputWritten(int status) {
     return status == cli::kExitOk ? cli::kExitFailed : status;
 }
 
-int run(int argc, char **argv) {
+// The command line tavi takes: its commands and the options of each.
+struct Commands {
     CLI::App app{"tavi: anti-alias rendered frames with the Tavi filter module", "tavi"};
-    app.require_subcommand(0, 1);
-    app.footer(
-        "tavi help COMMAND (or tavi COMMAND --help) tells of a command. Exit status: 0 every frame done; 1 a frame "
-        "or a file failed, each named, the other frames done; 2 the command line cannot work, found before any "
-        "work; 130 or 143 interrupted by SIGINT or SIGTERM.");
     std::filesystem::path moduleOption;
     bool version = false;
-    const auto addModuleOption = [&](CLI::App &command) {
+    cli::ProcessOptions process;
+    cli::DemoOptions demo;
+    cli::PanelOptions panel;
+
+    Commands(int argc, char **argv) {
+        app.require_subcommand(0, 1);
+        app.footer(
+            "tavi help COMMAND (or tavi COMMAND --help) tells of a command. Exit status: 0 every frame done; 1 a "
+            "frame or a file failed, each named, the other frames done; 2 the command line cannot work, found "
+            "before any work; 130 or 143 interrupted by SIGINT or SIGTERM.");
+        addModuleOption(app);
+        app.add_flag("--version", version, "Print the version and the module's description (or why none loads)");
+        cli::addProcessCommand(app, process);
+        cli::addDemoCommand(app, demo);
+        cli::addPanelCommand(app, panel);
+        panel.commandLine.assign(argv, argv + argc);
+        for (CLI::App *command : app.get_subcommands([](CLI::App *) { return true; })) addModuleOption(*command);
+    }
+    Commands(const Commands &) = delete;
+    Commands &operator=(const Commands &) = delete;
+
+private:
+    // --module goes before or after the command.
+    void addModuleOption(CLI::App &command) {
         command
             .add_option("--module", moduleOption,
                         "The filter module to load (default: tavi56.p beside this program, else the one installed "
                         "with it); before or after the command")
             ->type_name("FILE");
-    };
-    addModuleOption(app);
-    app.add_flag("--version", version, "Print the version and the module's description (or why none loads)");
+    }
+};
 
-    cli::ProcessOptions process;
-    cli::addProcessCommand(app, process);
-    cli::DemoOptions demo;
-    cli::addDemoCommand(app, demo);
-    cli::PanelOptions panel;
-    cli::addPanelCommand(app, panel);
-    panel.commandLine.assign(argv, argv + argc);
-    for (CLI::App *command : app.get_subcommands([](CLI::App *) { return true; })) addModuleOption(*command);
+int usageError(const std::string &message) {
+    // Messages repeat what was typed: a control character in it would
+    // reach the terminal.
+    std::fprintf(stderr, "tavi: %s\n", host::shownText(message, host::kShownWhole).c_str());
+    return cli::kExitUsage;
+}
 
+// Parses the arguments; the exit status where that ends the run (help, or
+// a command line that cannot work).
+std::optional<int> parse(Commands &commands, int argc, char **argv) {
     try {
-        std::vector<std::string> arguments = cli::helpWordAsOption({argv + 1, argv + argc}, app);
+        std::vector<std::string> arguments = cli::helpWordAsOption({argv + 1, argv + argc}, commands.app);
         // The parser takes them last first.
         std::reverse(arguments.begin(), arguments.end());
-        app.parse(std::move(arguments));
+        commands.app.parse(std::move(arguments));
     } catch (const CLI::CallForHelp &e) {
-        return app.exit(e);
+        return commands.app.exit(e);
     } catch (const CLI::CallForAllHelp &e) {
-        return app.exit(e);
+        return commands.app.exit(e);
     } catch (const CLI::ParseError &e) {
-        // Parse errors repeat what was typed: a control character in it
-        // would reach the terminal.
-        std::fprintf(stderr, "tavi: %s\n", host::shownText(cli::describeParseError(app, e), host::kShownWhole).c_str());
-        return cli::kExitUsage;
+        return usageError(cli::describeParseError(commands.app, e));
     } catch (const cli::UsageError &e) {
-        std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
-        return cli::kExitUsage;
+        return usageError(e.what());
     }
+    return std::nullopt;
+}
 
+// Runs the command given; what it throws is its status.
+int dispatch(Commands &commands) {
     try {
-        if (version) return printVersion(moduleOption);
-        if (app.got_subcommand("process")) return cli::runProcess(cli::findModule(moduleOption), process);
-        if (app.got_subcommand("demo")) return cli::runDemo(cli::findModule(moduleOption), demo);
-        if (app.got_subcommand("panel")) return cli::runPanel(cli::findModule(moduleOption), panel);
+        if (commands.version) return printVersion(commands.moduleOption);
+        CLI::App &app = commands.app;
+        if (app.got_subcommand("process"))
+            return cli::runProcess(cli::findModule(commands.moduleOption), commands.process);
+        if (app.got_subcommand("demo")) return cli::runDemo(cli::findModule(commands.moduleOption), commands.demo);
+        if (app.got_subcommand("panel")) return cli::runPanel(cli::findModule(commands.moduleOption), commands.panel);
         std::fprintf(stderr, "tavi: no command given\n%s", app.help().c_str());
         return cli::kExitUsage;
     } catch (const cli::UsageError &e) {
-        std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
-        return cli::kExitUsage;
+        return usageError(e.what());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "tavi: %s\n", host::shownText(e.what(), host::kShownWhole).c_str());
         return cli::kExitFailed;
     }
+}
+
+int run(int argc, char **argv) {
+    Commands commands(argc, argv);
+    if (const std::optional<int> status = parse(commands, argc, argv)) return *status;
+    return dispatch(commands);
 }
 
 }  // namespace

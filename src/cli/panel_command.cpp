@@ -71,71 +71,97 @@ void addPanelCommand(CLI::App &app, PanelOptions &options) {
     cmd->add_option("--screenshot", options.screenshot, "Write the whole panel as it was at the end (PNG)");
 }
 
-int runPanel(const fs::path &modulePath, const PanelOptions &options) {
-    std::error_code error;
-    if (!fs::exists(options.input, error)) refuseMissingInputs({options.input});
-    checkPaths(options);
-    // A script that cannot be read or parsed, or no display for the window,
-    // stops everything before any work.
+namespace {
+
+// Who plays the panel: a script's player, or a person at the window.
+struct PanelUser {
     std::optional<host::ScriptPlayer> player;
     std::optional<PanelWindowUser> window;
-    if (!options.script.empty()) {
-        if (!options.events.empty())
-            throw UsageError("--events plays input into the window, which --script does not open");
-        host::PanelScript script = host::PanelScript::load(options.script);
-        if (!script.valid()) throw UsageError(describeError(script.source(), *script.error()));
-        player.emplace(std::move(script));
-    } else {
-        window.emplace(options.events, options.commandLine);
-    }
 
+    int play(host::HostPanel &panel) { return player ? player->play(panel) : window->play(panel); }
+    // The session's failure, once the panel has closed.
+    void checkSession() const {
+        if (player && !player->errorText().empty()) throw UsageError(player->errorText());
+        if (window && !window->errorText().empty()) throw std::runtime_error(window->errorText());
+    }
+};
+
+// A script that cannot be read or parsed, or no display for the window,
+// stops everything before any work.
+void takeUser(const PanelOptions &options, PanelUser &user) {
+    if (options.script.empty()) {
+        user.window.emplace(options.events, options.commandLine);
+        return;
+    }
+    if (!options.events.empty()) throw UsageError("--events plays input into the window, which --script does not open");
+    host::PanelScript script = host::PanelScript::load(options.script);
+    if (!script.valid()) throw UsageError(describeError(script.source(), *script.error()));
+    user.player.emplace(std::move(script));
+}
+
+host::files::LoadedStored readFrame(const PanelOptions &options) {
     host::files::IoResult<host::files::LoadedStored> loaded =
         host::files::readStored(options.input, options.frame.request());
     if (!loaded) throw std::runtime_error(loaded.error());
     for (const std::string &notice : loaded->notices)
         std::fprintf(stderr, "tavi: %s\n", host::shownText(notice, host::kShownWhole).c_str());
+    return std::move(loaded.value());
+}
+
+// Saves what the panel confirmed into the scene, and writes the pictures
+// asked for.
+void keepSession(const PanelOptions &options, const host::SessionRecord &session, host::SceneFilter &entry,
+                 std::size_t entryIndex, const std::string &line) {
+    if (session.result == 1 && !options.settings.scene.empty()) {
+        entry.settings = line;
+        if (std::optional<bool> enabled = enabledAtClose(session)) entry.enabled = *enabled;
+        host::saveFilterEntry(options.settings.scene, entryIndex, entry);
+        std::printf("Saved the settings to %s\n", host::shownPath(options.settings.scene).c_str());
+    }
+    if (!options.canvas.empty()) host::files::writePicture(options.canvas, session.canvas);
+    if (!options.screenshot.empty()) host::files::writePicture(options.screenshot, session.panel);
+}
+
+}  // namespace
+
+int runPanel(const fs::path &modulePath, const PanelOptions &options) {
+    std::error_code error;
+    if (!fs::exists(options.input, error)) refuseMissingInputs({options.input});
+    checkPaths(options);
+    PanelUser user;
+    takeUser(options, user);
+    const host::files::LoadedStored loaded = readFrame(options);
 
     host::FilterModule module(modulePath);
     host::Scene scene = resolveFilters(module, options.settings).scene;
     std::size_t entryIndex = 0;
     while (scene.filters[entryIndex].server != module.serverName()) ++entryIndex;
-    host::SceneFilter *entry = &scene.filters[entryIndex];
+    host::SceneFilter &entry = scene.filters[entryIndex];
 
     host::PanelHost panels;
     const host::ProvidedGlobal provided = panels.provideAsGlobal();
     host::HostedFilter filter(module);
-    filter.load(entry->settings);
-
+    filter.load(entry.settings);
     // The instance keeps this frame for the preview.
-    host::MemoryFrame frame(host::frame::frameFor(loaded->image.pixels(), loaded->image.form()));
+    host::MemoryFrame frame(host::frame::frameFor(loaded.image.pixels(), loaded.image.form()));
     filter.process(frame);
 
-    const bool disable = !entry->enabled;
+    const bool disable = !entry.enabled;
     panels.setSessionDriver([&](host::HostPanel &panel) {
         // A filter that is off in the scene or on the command line starts
         // with its Enabled box cleared, as the user would have left it.
         if (disable)
             if (host::HostControl *enabled = panel.findControl("Enabled")) panel.userSet(*enabled, 0);
-        return player ? player->play(panel) : window->play(panel);
+        return user.play(panel);
     });
-    const int answer = module.editSettings(filter.instance());
-    if (answer != 0) throw std::runtime_error(module.file().string() + ": the settings panel could not open");
-    if (player && !player->errorText().empty()) throw UsageError(player->errorText());
-    if (window && !window->errorText().empty()) throw std::runtime_error(window->errorText());
+    if (module.editSettings(filter.instance()) != 0)
+        throw std::runtime_error(module.file().string() + ": the settings panel could not open");
+    user.checkSession();
 
     const std::optional<host::SessionRecord> &session = panels.lastSession();
-    const bool confirmed = session && session->result == 1;
     const std::string line = filter.save().line();
-    std::printf("%s; settings now %s\n", confirmed ? "OK" : "Cancelled", line.c_str());
-
-    if (confirmed && !options.settings.scene.empty()) {
-        entry->settings = line;
-        if (std::optional<bool> enabled = enabledAtClose(*session)) entry->enabled = *enabled;
-        host::saveFilterEntry(options.settings.scene, entryIndex, *entry);
-        std::printf("Saved the settings to %s\n", host::shownPath(options.settings.scene).c_str());
-    }
-    if (session && !options.canvas.empty()) host::files::writePicture(options.canvas, session->canvas);
-    if (session && !options.screenshot.empty()) host::files::writePicture(options.screenshot, session->panel);
+    std::printf("%s; settings now %s\n", session && session->result == 1 ? "OK" : "Cancelled", line.c_str());
+    if (session) keepSession(options, *session, entry, entryIndex, line);
     return kExitOk;
 }
 

@@ -192,36 +192,111 @@ void addProcessCommand(CLI::App &app, ProcessOptions &options) {
                   "and write nothing");
 }
 
-int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
+namespace {
+
+// The frames of this run, and what is checked of them before any work.
+struct ProcessPlan {
+    std::vector<fs::path> inputs;  // every input, this task's or not
+    std::vector<FrameTask> tasks;  // this task's frames
+    std::optional<FrameChunk> chunk;
+    std::string chunkSummary;
+    std::vector<fs::path> folders;  // to be made
+};
+
+ProcessPlan planProcess(const ProcessOptions &options) {
     // Which of the two was meant cannot be told.
     if (options.quiet && options.verbose)
         throw UsageError("-q (print errors only) and -v (a line for each frame) ask for opposite things; give one");
-    std::optional<FrameChunk> chunk;
-    if (options.chunk) chunk = parseChunk(*options.chunk);
-
+    ProcessPlan plan;
+    if (options.chunk) plan.chunk = parseChunk(*options.chunk);
     std::vector<OptionOutput> others;
     if (!options.saveScene.empty()) others.push_back({"--save-scene", options.saveScene});
     // Planned over all the inputs, not just this task's: every task of an
     // array job then refuses the same collisions, before any of them writes.
-    const std::vector<fs::path> inputs = expandInputs(options.inputs, options.frames);
-    std::vector<FrameTask> tasks = planOutputs(inputs, options.output, others);
-    std::string chunkSummary;
-    if (chunk) {
-        const std::vector<std::size_t> mine = chunkInputs(inputs, *chunk);
-        chunkSummary = describeChunk(*chunk, inputs, mine);
+    plan.inputs = expandInputs(options.inputs, options.frames);
+    plan.tasks = planOutputs(plan.inputs, options.output, others);
+    if (plan.chunk) {
+        const std::vector<std::size_t> mine = chunkInputs(plan.inputs, *plan.chunk);
+        plan.chunkSummary = describeChunk(*plan.chunk, plan.inputs, mine);
         std::vector<FrameTask> slice;
-        for (std::size_t position : mine) slice.push_back(tasks[position]);
-        tasks = std::move(slice);
+        for (std::size_t position : mine) slice.push_back(plan.tasks[position]);
+        plan.tasks = std::move(slice);
     }
-
     std::vector<fs::path> otherFiles;
     for (const OptionOutput &other : others) otherFiles.push_back(other.path);
     // A folder named with a trailing slash is made even for a task with no
     // frames, as a sign that the run was there.
     if (!options.output.empty() && options.output.back() == '/') otherFiles.push_back(fs::path(options.output) / "");
-    const std::vector<fs::path> folders = checkOutputsWritable(tasks, otherFiles, options.encoding.encoding());
-    checkFramesFit(tasks, options.frame.request(), options.encoding.encoding());
+    plan.folders = checkOutputsWritable(plan.tasks, otherFiles, options.encoding.encoding());
+    checkFramesFit(plan.tasks, options.frame.request(), options.encoding.encoding());
+    return plan;
+}
 
+int printDryRun(const ProcessPlan &plan, const ProcessOptions &options, const host::Scene &scene) {
+    for (const fs::path &folder : plan.folders) std::printf("makes the folder %s\n", host::shownPath(folder).c_str());
+    if (!options.saveScene.empty()) std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
+    return printPlan(plan.tasks, filtersOn(scene), plan.chunkSummary);
+}
+
+// The filters' instances, one chain for each worker, made one at a time:
+// the module is not asked for two instances at once.
+class WorkerChains {
+public:
+    WorkerChains(host::FilterModule &module, const std::vector<host::SceneFilter> &filters, unsigned jobs)
+        : module_(module), filters_(filters) {
+        for (unsigned i = 0; i < jobs; ++i) chains_.push_back(fresh());
+    }
+    std::unique_ptr<host::FilterChain> &of(unsigned worker) { return chains_[worker]; }
+    std::unique_ptr<host::FilterChain> fresh() {
+        const std::lock_guard<std::mutex> held(making_);
+        return std::make_unique<host::FilterChain>(module_, filters_);
+    }
+
+private:
+    host::FilterModule &module_;
+    const std::vector<host::SceneFilter> &filters_;
+    std::vector<std::unique_ptr<host::FilterChain>> chains_;
+    std::mutex making_;
+};
+
+// Filters every frame with as many workers as fit; returns how many failed.
+std::size_t runWorkers(const ProcessPlan &plan, const ProcessOptions &options, host::FilterModule &module,
+                       const host::Scene &scene, ProgressBar &progress) {
+    const JobCount count = chooseJobs(options.jobs, plan.tasks, filtersOn(scene));
+    if (!count.notice.empty() && !options.quiet) say(progress, count.notice);
+    const std::size_t frames = plan.tasks.size();
+    if (options.verbose)
+        progress.message(stdout, std::to_string(frames) + " frame" + (frames == 1 ? "" : "s") + ", " +
+                                     std::to_string(count.jobs) + " at once");
+    WorkerChains chains(module, scene.filters, count.jobs);
+    MemoryGate memory(host::availableMemory);
+    const std::function<std::unique_ptr<host::FilterChain>()> freshChain = [&] { return chains.fresh(); };
+    const std::size_t failed = runFrames(
+        plan.tasks, count.jobs,
+        [&](unsigned worker, std::size_t i) {
+            return processFrame(chains.of(worker), plan.tasks[i], options, progress, memory, freshChain);
+        },
+        [&](std::size_t, const std::string &error) {
+            if (!error.empty()) say(progress, error);
+            progress.advance();
+        });
+    progress.finish();
+    return failed;
+}
+
+void printSummary(const ProcessPlan &plan, std::size_t failed, double seconds) {
+    const std::size_t done = plan.tasks.size() - failed;
+    if (plan.chunk) std::printf("%s; ", plan.chunkSummary.c_str());
+    std::printf("%zu frame%s in %.2f s (%.2f frames/s)", done, done == 1 ? "" : "s", seconds,
+                seconds > 0 ? double(done) / seconds : 0.0);
+    if (failed) std::printf(", %zu failed", failed);
+    std::printf("\n");
+}
+
+}  // namespace
+
+int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
+    const ProcessPlan plan = planProcess(options);
     host::FilterModule module(modulePath);
     const SceneInUse inUse = resolveFilters(module, options.settings);
     const host::Scene &scene = inUse.scene;
@@ -229,16 +304,12 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     // stored stops the run while nothing is changed.
     std::string sceneText;
     if (!options.saveScene.empty()) sceneText = sceneToSave(inUse, host::shownPath(options.settings.scene));
-    if (options.dryRun) {
-        for (const fs::path &folder : folders) std::printf("makes the folder %s\n", host::shownPath(folder).c_str());
-        if (!options.saveScene.empty()) std::printf("settings -> %s\n", host::shownPath(options.saveScene).c_str());
-        return printPlan(tasks, filtersOn(scene), chunkSummary);
-    }
-    makeFolders(folders);
+    if (options.dryRun) return printDryRun(plan, options, scene);
+    makeFolders(plan.folders);
 
-    ProgressBar progress(stderr, tasks.size(), tasks.size() > 1 && !options.quiet,
+    ProgressBar progress(stderr, plan.tasks.size(), plan.tasks.size() > 1 && !options.quiet,
                          options.quiet ? 0.0 : options.logSeconds);
-    removeLeftovers(tasks, options.saveScene, progress, options.quiet);
+    removeLeftovers(plan.tasks, options.saveScene, progress, options.quiet);
     if (!options.quiet && options.settings.changesSettings() && inUse.changedByOptions == 0)
         say(progress, "the settings given apply to no filter: every \"" + module.serverName() + "\" filter of " +
                           host::shownPath(options.settings.scene) + " is off");
@@ -246,63 +317,28 @@ int runProcess(const fs::path &modulePath, const ProcessOptions &options) {
     // From here on SIGINT and SIGTERM remove the files being written and
     // say how many frames were put in place: those placed after the scene.
     std::atomic<long long> placedBeforeFrames{-1};
+    const std::size_t frames = plan.tasks.size();
     InterruptGuard guard([&](int signal, std::size_t placed) {
         const long long before = placedBeforeFrames;
         const std::size_t done = before < 0 ? 0 : placed - std::size_t(before);
         progress.message(stderr, std::string("tavi: ") + (signal == SIGINT ? "interrupted" : "terminated") + "; " +
-                                     std::to_string(done) + " of " + std::to_string(tasks.size()) + " frame" +
-                                     (tasks.size() == 1 ? "" : "s") + " done");
+                                     std::to_string(done) + " of " + std::to_string(frames) + " frame" +
+                                     (frames == 1 ? "" : "s") + " done");
     });
     if (!options.saveScene.empty()) host::writeSceneText(options.saveScene, sceneText);
     placedBeforeFrames = static_cast<long long>(host::live_temporaries::placed());
 
     // More tasks than frames leaves some tasks nothing; that is no failure.
-    if (tasks.empty()) {
+    if (plan.tasks.empty()) {
         if (!options.quiet)
-            std::printf("%s of %zu input%s, nothing to do\n", chunkSummary.c_str(), inputs.size(),
-                        inputs.size() == 1 ? "" : "s");
+            std::printf("%s of %zu input%s, nothing to do\n", plan.chunkSummary.c_str(), plan.inputs.size(),
+                        plan.inputs.size() == 1 ? "" : "s");
         return kExitOk;
     }
-
-    const JobCount count = chooseJobs(options.jobs, tasks, filtersOn(scene));
-    if (!count.notice.empty() && !options.quiet) say(progress, count.notice);
-    const unsigned jobs = count.jobs;
-    if (options.verbose)
-        progress.message(stdout, std::to_string(tasks.size()) + " frame" + (tasks.size() == 1 ? "" : "s") + ", " +
-                                     std::to_string(jobs) + " at once");
-    // Each worker has its own instances; the module is shared.
-    std::vector<std::unique_ptr<host::FilterChain>> chains;
-    for (unsigned i = 0; i < jobs; ++i) chains.push_back(std::make_unique<host::FilterChain>(module, scene.filters));
-    MemoryGate memory(host::availableMemory);
-    // Made one at a time, as the chains above are: the module is not asked
-    // for two instances at once.
-    std::mutex making;
-    const std::function<std::unique_ptr<host::FilterChain>()> freshChain = [&] {
-        const std::lock_guard<std::mutex> held(making);
-        return std::make_unique<host::FilterChain>(module, scene.filters);
-    };
-
     const auto start = std::chrono::steady_clock::now();
-    const std::size_t failed = runFrames(
-        tasks, jobs,
-        [&](unsigned worker, std::size_t i) {
-            return processFrame(chains[worker], tasks[i], options, progress, memory, freshChain);
-        },
-        [&](std::size_t, const std::string &error) {
-            if (!error.empty()) say(progress, error);
-            progress.advance();
-        });
-    progress.finish();
-
+    const std::size_t failed = runWorkers(plan, options, module, scene, progress);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const std::size_t done = tasks.size() - failed;
-    if (!options.quiet) {
-        if (chunk) std::printf("%s; ", chunkSummary.c_str());
-        std::printf("%zu frame%s in %.2f s (%.2f frames/s)", done, done == 1 ? "" : "s", seconds,
-                    seconds > 0 ? double(done) / seconds : 0.0);
-        if (failed) std::printf(", %zu failed", failed);
-        std::printf("\n");
-    }
+    if (!options.quiet) printSummary(plan, failed, seconds);
     return failed ? kExitFailed : kExitOk;
 }
 
