@@ -175,3 +175,9 @@ def test_no_command_is_shown_outside_a_block_that_is_tested():
                 if COMMAND_WORDS.match(line.strip()):
                     untested.append(f"{block.where()}+{offset}: {line.strip()}")
     assert not untested, "commands outside ```sh or ```console blocks: " + "; ".join(untested)
+
+
+def test_every_page_says_in_its_first_line_who_it_is_for():
+    for page in pages()[1:]:
+        first = page.read_text().split("\n", 1)[0]
+        assert first.startswith("For "), f"{page.relative_to(ROOT)} begins {first!r}, not with whom it is for"
