@@ -81,3 +81,12 @@ def test_what_a_format_cannot_do_is_refused_before_any_work(photo, tmp_path, out
     done = run_tavi("process", photo, "-o", tmp_path / output, *flags, expect=2)
     assert says in done.stderr
     assert not (tmp_path / output).exists()
+
+
+def test_a_type_asked_for_gives_no_notice_of_a_type_the_format_lacks(tmp_path):
+    """-d uint8 on a 16-bit input narrows it as asked: no notice that PNG
+    holds no 16-bit samples (it does), and 8-bit samples come out."""
+    source = write(tmp_path / "deep.png", as_samples(levels(4), "uint16"), "uint16")
+    done = run_tavi("process", source, "-o", tmp_path / "narrow.png", "-d", "uint8")
+    assert "holds no" not in done.stderr
+    assert str(stored(tmp_path / "narrow.png")[0].format) == "uint8"
