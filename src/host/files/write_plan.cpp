@@ -101,6 +101,13 @@ void signsBackForLab(LevelToWrite &level) {
     level.own = std::move(copy.samples);
 }
 
+// The samples handed over with `slack` bytes after them, for a writer that
+// reads past their end.
+void withSlack(LevelToWrite &level, std::size_t slack) {
+    if (level.own.empty()) level.own.assign(level.level->samples.begin(), level.level->samples.end());
+    level.own.resize(level.own.size() + slack);
+}
+
 }  // namespace
 
 WritePlan::WritePlan(const StoredParts &stored, const OIIO::ImageOutput &output, const fs::path &path,
@@ -145,6 +152,7 @@ void WritePlan::handOver(LevelToWrite &level, const OIIO::ImageSpec &writer, boo
     }
     if (stored_.rawColour && storesSignedLab(held.spec)) signsBackForLab(level);
     if (rules_.clipsNegatives() && isFloat(writer.format)) clipNegatives(level);
+    if (const std::size_t slack = rules_.readsPastSamples(writer)) withSlack(level, slack);
 }
 
 std::vector<OIIO::ImageSpec> WritePlan::levelsRead() const {

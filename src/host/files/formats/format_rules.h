@@ -105,6 +105,9 @@ public:
     // Its writer is handed the encoding in memory and its bytes written
     // here: its library misses write errors or ends the program on them.
     virtual bool encodedInMemory() const { return false; }
+    // How many bytes past the end of the samples it is handed its writer
+    // may read: the samples are handed over with that much to spare.
+    virtual std::size_t readsPastSamples(const OIIO::ImageSpec &) const { return 0; }
     // The sample type to ask the writer for, for samples stored as
     // `stored`, when a file of another format is converted to this one.
     virtual OIIO::TypeDesc typeFor(OIIO::TypeDesc stored) const { return stored; }

@@ -47,6 +47,11 @@ public:
     std::string qualityCompression(const std::filesystem::path &output) const override {
         return output.extension() == ".avif" ? "avif" : "heic";
     }
+    // OpenImageIO 2.4's writer copies each row as long as libheif's padded
+    // one (up to 64 pixels more), reading past the last row's end.
+    std::size_t readsPastSamples(const OIIO::ImageSpec &spec) const override {
+        return std::size_t(64 * spec.nchannels + 64);
+    }
     std::string losses(const OutputShape &, const Encoding &encoding) const override {
         return lossyWords("HEIF", CompressionAsked::of(encoding.compression).level.value_or(encoding.quality));
     }
