@@ -84,11 +84,13 @@ function(tavi_gtest_suite name)
   if(ARG_DEPENDS)
     add_dependencies(${name} ${ARG_DEPENDS})
   endif()
-  set(properties LABELS "${ARG_LABELS}")
+  # The environment goes in through env as the tests' launcher:
+  # gtest_discover_tests flattens its PROPERTIES, so an ENVIRONMENT there
+  # keeps only its first variable and takes the others for property names.
   if(ARG_ENVIRONMENT)
-    list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR env ${ARG_ENVIRONMENT})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
 endfunction()
 
 function(tavi_pytest_suite name)

@@ -28,6 +28,7 @@ echo "ok: scripts/demo.sh"
 echo "== build and test under ASan and UBSan"
 scripts/build.sh sanitize
 ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
+LSAN_OPTIONS="suppressions=$PWD/tests/support/others_leaks.supp" \
 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
 
