@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/files/oiio.h"
@@ -12,13 +13,39 @@
 
 namespace tavi::host::files::detail {
 
+// An allocator that leaves new bytes as they are: samples are read or
+// converted into whole, so zeroing them first would be one more pass over
+// the picture for nothing.
+template <class T>
+struct Unzeroed : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = Unzeroed<U>;
+    };
+    Unzeroed() = default;
+    template <class U>
+    Unzeroed(const Unzeroed<U> &) noexcept {}
+
+    template <class U>
+    void construct(U *at) noexcept {
+        ::new (static_cast<void *>(at)) U;
+    }
+    template <class U, class... Args>
+    void construct(U *at, Args &&...args) {
+        ::new (static_cast<void *>(at)) U(std::forward<Args>(args)...);
+    }
+};
+
+// Samples as bytes, made without zeroing.
+using SampleBytes = std::vector<unsigned char, Unzeroed<unsigned char>>;
+
 // One MIP level of a subimage: its description as read and its samples,
 // pixel after pixel, each channel at its stored type, or every channel as
 // `heldAs` where a type is one no frame can be made from.
 struct StoredLevel {
     files::OIIO::ImageSpec spec;
     files::OIIO::TypeDesc heldAs = files::OIIO::TypeDesc::UNKNOWN;  // UNKNOWN: each channel's own type
-    std::vector<unsigned char> samples;
+    SampleBytes samples;
 
     std::size_t pixelBytes() const;
     files::OIIO::TypeDesc typeOf(int c) const;

@@ -24,7 +24,7 @@ struct LevelToWrite {
     OIIO::ImageSpec read;                            // as it was read, for relabelling and notices
     std::shared_ptr<const detail::StoredLevel> cut;  // the level cut down, where it was
     const detail::StoredLevel *level = nullptr;
-    std::vector<unsigned char> own;  // samples made for writing, where the stored ones will not do
+    detail::SampleBytes own;  // samples made for writing, where the stored ones will not do
     OIIO::TypeDesc handedAs = OIIO::TypeDesc::UNKNOWN;
 
     const unsigned char *samples() const { return own.empty() ? level->samples.data() : own.data(); }

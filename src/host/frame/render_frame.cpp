@@ -172,10 +172,42 @@ void handBytes(const Layout &in, int width, int height, FramePlanes &out) {
     }
 }
 
+// The byte every half stands for, as toByte makes it: a frame of half
+// samples is made by looking them up, not by converting each.
+const std::uint8_t *halfBytes() {
+    static const std::vector<std::uint8_t> table = [] {
+        std::vector<std::uint8_t> bytes(1u << 16);
+        for (std::uint32_t bits = 0; bits < bytes.size(); ++bits)
+            bytes[bits] = toByte(halfToFloat(std::uint16_t(bits)));
+        return bytes;
+    }();
+    return table.data();
+}
+
+// Half samples needing no multiplication (associated colour, alpha):
+// each looked up.
+template <bool Alpha>
+void handHalves(const Layout &in, int width, int height, FramePlanes &out) {
+    const std::uint8_t *byteOf = halfBytes();
+    std::uint8_t *r = out.plane(0), *g = out.plane(1), *b = out.plane(2), *a = out.plane(3);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char *pixel = in.base + std::ptrdiff_t(y) * in.rowStride;
+        const std::size_t row = std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x, pixel += in.pixelStride) {
+            const std::size_t i = row + std::size_t(x);
+            r[i] = byteOf[load<std::uint16_t>(pixel + in.red)];
+            g[i] = byteOf[load<std::uint16_t>(pixel + in.green)];
+            b[i] = byteOf[load<std::uint16_t>(pixel + in.blue)];
+            a[i] = Alpha ? byteOf[load<std::uint16_t>(pixel + in.alpha)] : 255;
+        }
+    }
+}
+
 // Samples of one other type: premultiplied as they are, clamped to 0-1 and
 // rounded to the nearest byte.
 template <SampleType Type, bool Straight, bool Alpha>
 void handLevels(const Layout &in, int width, int height, FramePlanes &out) {
+    if constexpr (Type == SampleType::half && !Straight) return handHalves<Alpha>(in, width, height, out);
     std::uint8_t *r = out.plane(0), *g = out.plane(1), *b = out.plane(2), *a = out.plane(3);
     for (int y = 0; y < height; ++y) {
         const unsigned char *pixel = in.base + std::ptrdiff_t(y) * in.rowStride;

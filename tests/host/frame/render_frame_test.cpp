@@ -195,3 +195,23 @@ TEST(RenderFrame, HalfFloatsRoundTripExactly) {
     EXPECT_EQ(frame::halfToFloat(frame::floatToHalf(1.0f / 3.0f)), frame::halfToFloat(0x3555));  // nearest
     EXPECT_EQ(frame::halfToFloat(frame::floatToHalf(1e6f)), INFINITY);
 }
+
+TEST(RenderFrame, EveryHalfMakesTheByteItsFloatMakes) {
+    // Each of the 65536 half patterns in each channel (NaN, infinities,
+    // negatives and subnormals among them), against the same values as
+    // float, associated, with alpha and without.
+    std::vector<std::uint16_t> halves(std::size_t(1) << 18);
+    std::vector<float> floats(halves.size());
+    for (std::size_t i = 0; i < halves.size(); ++i) {
+        halves[i] = std::uint16_t((i / 4) * 40503u + (i % 4) * 12345u);  // each channel its own walk
+        floats[i] = frame::halfToFloat(halves[i]);
+    }
+    for (int channels : {4, 3}) {
+        const int width = int(halves.size()) / channels;
+        const RgbaImage fromHalves =
+            handedFor(viewOf(halves, frame::SampleType::half, width, channels), frame::AlphaForm::associated);
+        const RgbaImage fromFloats =
+            handedFor(viewOf(floats, frame::SampleType::float32, width, channels), frame::AlphaForm::associated);
+        EXPECT_EQ(fromHalves, fromFloats) << channels << " channels";
+    }
+}
