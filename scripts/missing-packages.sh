@@ -1,5 +1,22 @@
 # Sourced by the set-up scripts: one way to ask which Debian packages are
-# not installed yet, and to install them.
+# not installed yet, to fetch the package lists, and to install them.
+
+apt_sudo=""
+[ "$(id -u)" -eq 0 ] || apt_sudo="sudo"
+
+# update_package_lists WHO: apt-get update, tried again while a mirror is
+# mid-sync (a list of the wrong size fails the whole update). Where it still
+# fails, the install goes on with the lists apt has; WHO names the script.
+update_package_lists() {
+  local who=$1 try
+  for try in 1 2 3 4; do
+    $apt_sudo apt-get update -qq && return 0
+    ((try < 4)) || break
+    echo "$who: apt-get update failed; trying again in $((try * 10)) s" >&2
+    sleep $((try * 10))
+  done
+  echo "$who: apt-get update failed 4 times; installing from the package lists apt has" >&2
+}
 
 # Prints the names among "$@" that dpkg does not have installed, one a line.
 missing_packages() {
@@ -12,15 +29,14 @@ missing_packages() {
 # install_missing WHO PACKAGE...: installs those of the packages that are
 # missing with apt-get, saying which; WHO names the script in its lines.
 install_missing() {
-  local who=$1 sudo=""
+  local who=$1
   shift
   local missing
   mapfile -t missing < <(missing_packages "$@")
   if ((${#missing[@]})); then
     echo "$who: installing ${missing[*]}"
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    update_package_lists "$who"
+    DEBIAN_FRONTEND=noninteractive $apt_sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
   echo "$who: all of its packages present"
 }

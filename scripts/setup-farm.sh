@@ -11,21 +11,19 @@ packages=(slurmctld slurmd slurm-client munge)
 mapfile -t missing < <(missing_packages "${packages[@]}")
 ((${#missing[@]})) || exit 0
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "setup-farm: installing ${missing[*]}"
 made_policy=""
 if [[ ! -e /usr/sbin/policy-rc.d ]]; then
-  printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null && $sudo chmod 755 /usr/sbin/policy-rc.d &&
+  printf '#!/bin/sh\nexit 101\n' | $apt_sudo tee /usr/sbin/policy-rc.d >/dev/null && $apt_sudo chmod 755 /usr/sbin/policy-rc.d &&
     made_policy=1
 fi
 log=$(mktemp)
 status=0
 # Package lists are fetched only when they do not know Slurm yet.
-apt-cache show slurmd >/dev/null 2>&1 || timeout 90 $sudo apt-get update -qq >"$log" 2>&1 || status=$?
-((status)) || DEBIAN_FRONTEND=noninteractive timeout 240 $sudo apt-get install -y -qq --no-install-recommends \
+apt-cache show slurmd >/dev/null 2>&1 || update_package_lists setup-farm >"$log" 2>&1
+DEBIAN_FRONTEND=noninteractive timeout 240 $apt_sudo apt-get install -y -qq --no-install-recommends \
   -o DPkg::Lock::Timeout=60 "${missing[@]}" >>"$log" 2>&1 || status=$?
-[[ -z $made_policy ]] || $sudo rm -f /usr/sbin/policy-rc.d
+[[ -z $made_policy ]] || $apt_sudo rm -f /usr/sbin/policy-rc.d
 why=$(grep . "$log" | tail -n 1 || true)
 rm -f "$log"
 if ((status)); then

@@ -12,8 +12,9 @@
 # default the one the wine32 package installs) and a 64-bit one through its
 # 64-bit loader (WINE64_LOADER, by default wine64's). A kernel built or
 # booted without support for one kind refuses to start its loader ("Exec
-# format error"); there each Wine run of that kind is skipped with one line
-# saying so, and the script passes on what it could check.
+# format error"), and a mirror out of sync can keep wine32 from installing;
+# there each Wine run of that kind is skipped with one line saying so, and
+# the script passes on what it could check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -45,11 +46,16 @@ loader_for() {
   echo "$loader"
 }
 
-# Prints why this machine cannot run Wine's loader of one kind, or nothing
-# when it can (or when the loader fails for another reason, which the Wine
-# run then reports as a failure).
+# Prints why this machine cannot run Wine's loader of one kind (not
+# installed, or refused by the kernel), or nothing when it can (or when the
+# loader fails for another reason, which the Wine run then reports as a
+# failure).
 cannot_run() {
   local bits=$1 loader=$2 output status=0
+  if [ ! -e "$loader" ]; then
+    echo "this machine has no $bits-bit Wine loader ($loader is not installed; setup-windows said why)"
+    return
+  fi
   output=$("$loader" --version 2>&1) || status=$?
   if ((status == 126)) || [[ "$output" == *"Exec format error"* ]]; then
     echo "this machine cannot run $bits-bit programs ($loader: Exec format error)"
@@ -172,10 +178,11 @@ echo "== the skip of a loader this machine cannot run"
 # as it refuses Wine's loader where one kind of program cannot run.
 not_a_loader="$win64/not-a-loader"
 cp "$win64/tavi56.p" "$not_a_loader" && chmod +x "$not_a_loader"
-if [[ $(cannot_run 64 "$not_a_loader") == *"cannot run 64-bit programs"* && -z $(cannot_run 32 /bin/false) ]]; then
-  pass "a loader the kernel will not start is a skip; one that fails otherwise is not"
+if [[ $(cannot_run 64 "$not_a_loader") == *"cannot run 64-bit programs"* && -z $(cannot_run 32 /bin/false) &&
+  $(cannot_run 32 "$win64/no-such-loader") == *"no 32-bit Wine loader"* ]]; then
+  pass "a loader the kernel will not start or that is not installed is a skip; one that fails otherwise is not"
 else
-  fail "a loader the kernel will not start is not taken for a skip"
+  fail "a loader the kernel will not start, or one not installed, is not taken for a skip (or one that fails is)"
 fi
 rm -f "$not_a_loader"
 echo "== layout check of the host records"
