@@ -19,7 +19,7 @@ ELSEWHERE = {
     "cmake --preset sanitize && cmake --build --preset sanitize": "scripts/test.sh (scripts/build.sh sanitize)",
     "cmake --preset windows-32 && cmake --build --preset windows-32": "scripts/test-windows.sh",
     "cmake --preset windows-64 && cmake --build --preset windows-64": "scripts/test-windows.sh",
-    "ctest --test-dir build -L unit -j 2": "scripts/test.sh runs the quick run first, as shown",
+    "ctest --test-dir build -L unit -j 2": "scripts/test.sh runs the quick run first, with those options",
     "./scripts/test-windows.sh": "scripts/test.sh",
     "BUILD_DIR=build scripts/test-farm.sh": "scripts/test.sh",
     # Packages and installing beyond a scratch prefix.
