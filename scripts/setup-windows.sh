@@ -7,42 +7,21 @@ set -euo pipefail
 
 . "$(dirname "$0")/missing-packages.sh"
 
-# wine32 is an i386 package; apt only offers it once the architecture is known.
-updated=0
+# wine32 is an i386 package; apt only offers it once the architecture is
+# known, and then the package lists must be fetched again.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup-windows: adding the i386 architecture"
   $apt_sudo dpkg --add-architecture i386
   update_package_lists setup-windows
-  updated=1
 fi
 
-packages=(
-  g++-mingw-w64-i686-posix
-  binutils-mingw-w64-i686
-  g++-mingw-w64-x86-64-posix
-  binutils-mingw-w64-x86-64
-  wine
-  wine64
-  zip
-)
-
-# Installs the missing ones of "$@" in one apt-get run.
-install_packages() {
-  local missing
-  mapfile -t missing < <(missing_packages "$@")
-  ((${#missing[@]})) || return 0
-  echo "setup-windows: installing ${missing[*]}"
-  ((updated)) || { update_package_lists setup-windows && updated=1; }
-  DEBIAN_FRONTEND=noninteractive $apt_sudo apt-get install -y -qq \
-    --no-install-recommends "${missing[@]}" >/dev/null
-}
-
-install_packages "${packages[@]}"
+install_missing setup-windows g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 zip
 # wine32 comes apart: its i386 libraries must match the versions of their
 # amd64 twins, and a mirror whose i386 security list is out of sync cannot
 # offer them. Then only the 32-bit Wine runs are skipped, saying so.
-if why=$(install_packages wine32:i386 2>&1); then
-  [ -z "$why" ] || echo "$why"
+if why=$(install_missing setup-windows wine32:i386 2>&1); then
+  echo "$why"
 else
   echo "setup-windows: cannot install wine32:i386 ($(echo "$why" | grep '^E:' | tail -n 1));" \
     "the 32-bit programs cannot run under Wine here" >&2
